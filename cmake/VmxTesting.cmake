@@ -1,0 +1,63 @@
+# Tests are Windows programs run under Wine. Every build directory has one test prefix of
+# its own, made once by the fixture below; no test touches ~/.wine.
+
+set(VMX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE @ONLY)
+set(VMX_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run.sh)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${VMX_WINE_RUN})
+
+add_test(NAME wineprefix.create COMMAND ${VMX_WINE_RUN} --make-prefix)
+set_tests_properties(wineprefix.create PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 300)
+
+# GoogleTest, built from Debian's source package with the cross toolchain.
+set(VMX_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(NOT EXISTS ${VMX_GTEST_SOURCE}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest sources not found in ${VMX_GTEST_SOURCE}: run scripts/install-deps.sh")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${VMX_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+# The win32 thread model has no std::mutex or std::condition_variable in GCC 12; GoogleTest
+# needs them only for its Notification helper, which a Windows-event version replaces.
+foreach(t gtest gmock)
+  target_compile_definitions(${t} PUBLIC GTEST_HAS_NOTIFICATION_=1)
+  target_compile_options(${t} PUBLIC "SHELL:-include ${CMAKE_SOURCE_DIR}/cmake/gtest-win32-notification.h")
+endforeach()
+
+include(GoogleTest)
+
+# vmx_add_wine_test(<target> [LANGS fr ja en] [ENV VAR=value ...] [TIMEOUT s] [RUN_SERIAL])
+# Adds one CTest test per GoogleTest case of <target>. With LANGS, every case runs once
+# per language under the matching LC_ALL, so Wine reports that language for real.
+function(vmx_add_wine_test target)
+  cmake_parse_arguments(ARG "RUN_SERIAL" "TIMEOUT" "LANGS;ENV" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  if(NOT ARG_LANGS)
+    set(ARG_LANGS none)
+  endif()
+  foreach(lang IN LISTS ARG_LANGS)
+    set(env ${ARG_ENV})
+    if(lang STREQUAL "fr")
+      list(APPEND env LC_ALL=fr_FR.UTF-8)
+    elseif(lang STREQUAL "ja")
+      list(APPEND env LC_ALL=ja_JP.UTF-8)
+    elseif(lang STREQUAL "en" OR lang STREQUAL "none")
+      list(APPEND env LC_ALL=en_US.UTF-8)
+    endif()
+    if(lang STREQUAL "none")
+      set(prefix "${target}.")
+    else()
+      set(prefix "${target}.${lang}.")
+    endif()
+    gtest_add_tests(TARGET ${target} TEST_PREFIX ${prefix} TEST_LIST added)
+    set_tests_properties(${added} PROPERTIES FIXTURES_REQUIRED wineprefix
+                         TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}")
+    if(ARG_RUN_SERIAL)
+      set_tests_properties(${added} PROPERTIES RUN_SERIAL TRUE)
+    endif()
+  endforeach()
+endfunction()

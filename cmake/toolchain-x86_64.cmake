@@ -1,0 +1,11 @@
+# 64-bit Windows (so that 64-bit Explorer can load the extension) with Debian's MinGW-w64, win32 thread model.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(VMX_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${VMX_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${VMX_TRIPLE}-g++-win32)
+set(CMAKE_RC_COMPILER ${VMX_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VMX_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
