@@ -1,0 +1,8 @@
+#include "system_calls.h"
+
+ShellExtSystemCalls SystemCalls = {
+    ::HeapAlloc,
+    ::WinExec,
+    ::WriteFile,
+    ::GetModuleFileNameA,
+};
