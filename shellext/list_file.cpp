@@ -52,8 +52,9 @@ DWORD PathLength(const char* path) {
 }  // namespace
 
 void WriteListFile(const char* name, char* const* selectedPaths, int selectedCount) {
-    HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    HANDLE file =
+        SystemCalls.CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
 
     ListWriter writer(file);

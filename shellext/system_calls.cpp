@@ -5,4 +5,5 @@ ShellExtSystemCalls SystemCalls = {
     ::WinExec,
     ::WriteFile,
     ::GetModuleFileNameA,
+    ::CreateFileA,
 };
