@@ -52,9 +52,9 @@ DWORD PathLength(const char* path) {
 }  // namespace
 
 void WriteListFile(const char* name, char* const* selectedPaths, int selectedCount) {
-    HANDLE file =
-        SystemCalls.CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    const DWORD attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY;
+    HANDLE file = SystemCalls.CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          attributes, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
 
     ListWriter writer(file);
@@ -67,4 +67,7 @@ void WriteListFile(const char* name, char* const* selectedPaths, int selectedCou
     }
     writer.Flush();
     CloseHandle(file);
+    // The name was taken by creating an empty file, and not every system applies new
+    // attributes when a file is overwritten: set them by name so the list is hidden anyway.
+    SetFileAttributesA(name, attributes);
 }
