@@ -1,0 +1,7 @@
+// vmxinst.exe: installs with no argument, uninstalls with "/uninstall". No window of its
+// own; it speaks through message boxes only.
+#include <windows.h>
+
+#include "startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunSetup(GetCommandLineA()); }

@@ -1,0 +1,6 @@
+// The program's start: language, then the flow that the command line asks for.
+#pragma once
+
+// Sets the display name, runs the installation or the uninstallation, and returns the exit
+// code: 0 after a normal end, 1 after the default error report.
+int RunSetup(const char* commandLine);

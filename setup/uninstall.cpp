@@ -1,0 +1,3 @@
+#include "uninstall.h"
+
+void RunUninstall() {}
