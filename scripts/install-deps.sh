@@ -8,8 +8,8 @@ PACKAGES=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64
   googletest
   wine wine32:i386 wine64
-  xvfb xauth x11-apps imagemagick
-  zip unzip
+  xvfb xauth x11-utils imagemagick
+  zip unzip python3
 )
 
 missing=()
