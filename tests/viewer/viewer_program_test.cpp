@@ -1,0 +1,182 @@
+// The real vmxtool.exe: its resources, its answers to command lines it refuses, and, when
+// a display is there, its windows (title, items, Esc to close).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "quoted.h"
+#include "test_files.h"
+#include "viewer_process.h"
+#include "viewer_texts.h"
+
+namespace {
+
+using viewertest::ViewerProcess;
+
+std::string VersionString(const std::string& block, const char* name) {
+    UINT size = 0;
+    char* value = nullptr;
+    std::string key = "\\StringFileInfo\\040C04E4\\" + std::string(name);
+    if (!VerQueryValueA(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &size) ||
+        value == nullptr) {
+        return "<missing>";
+    }
+    return value;
+}
+
+TEST(ViewerProgram, CarriesItsVersionAndNames) {
+    std::string path = viewertest::ViewerProgramPath();
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    ASSERT_GT(size, 0u) << "no version resource in " << path;
+    std::string block(size, '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize));
+    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS) << "expected 1.0";
+    EXPECT_EQ(0x00000001u, fixed->dwFileVersionLS) << "expected .0.1";
+    EXPECT_EQ("VMXTOOL", VersionString(block, "InternalName"));
+    EXPECT_EQ("VMXTOOL.EXE", VersionString(block, "OriginalFilename"));
+    EXPECT_EQ("Visionneuse VelluMax", VersionString(block, "FileDescription"));
+    EXPECT_EQ("1, 0, 0, 1", VersionString(block, "FileVersion"));
+}
+
+#pragma pack(push, 2)
+struct IconGroupEntry {
+    BYTE width, height, colours, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+struct IconGroup {
+    WORD reserved, type, count;
+    IconGroupEntry entries[1];
+};
+#pragma pack(pop)
+
+TEST(ViewerProgram, HasAnIconIn32And16Pixels) {
+    HMODULE module = LoadLibraryExA(viewertest::ViewerProgramPath().c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14));  // group icon
+    ASSERT_NE(nullptr, found) << "no icon group 1";
+    const auto* group = static_cast<const IconGroup*>(LockResource(LoadResource(module, found)));
+    ASSERT_NE(nullptr, group);
+    ASSERT_EQ(2, group->count);
+    bool has32 = false, has16 = false;
+    for (int i = 0; i < group->count; ++i) {
+        const IconGroupEntry& e = group->entries[i];
+        has32 |= e.width == 32 && e.height == 32;
+        has16 |= e.width == 16 && e.height == 16;
+        EXPECT_NE(nullptr, FindResourceA(module, MAKEINTRESOURCEA(e.id), MAKEINTRESOURCEA(3)))
+            << "icon image " << e.id << " is missing";
+    }
+    EXPECT_TRUE(has32 && has16) << "expected 32x32 and 16x16 images";
+    FreeLibrary(module);
+}
+
+// Without a display a message box returns at once; with one, the helper confirms it.
+DWORD ExitCodeOf(const std::string& arguments) {
+    ViewerProcess viewer(arguments);
+    EXPECT_TRUE(viewer.Started()) << viewertest::ViewerProgramPath();
+    DWORD code = 12345;
+    int boxes = 0;
+    EXPECT_TRUE(viewer.WaitForExit(code, &boxes)) << "the viewer did not end for: " << arguments;
+    if (viewertest::HasDisplay()) {
+        EXPECT_GE(boxes, 1) << "no message box for: " << arguments;
+    }
+    return code;
+}
+
+TEST(ViewerProgram, RefusedCommandLinesEndWithAMessageNotACrash) {
+    for (const char* arguments : {"", "\"\"", "/dinfo", "\"C:\\x\" /q", "\"C:\\x\" /f",
+                                  "\"C:\\x\" /dinfo more", "\"C:\\x\" \"C:\\y\" \"C:\\z\""}) {
+        EXPECT_EQ(1u, ExitCodeOf(arguments)) << "arguments: " << arguments;
+    }
+}
+
+TEST(ViewerProgram, AListThatCannotBeOpenedEndsWithItsOwnCode) {
+    vmxtest::TempFolder folder;
+    EXPECT_EQ(2u, ExitCodeOf("\"C:\\x\" /f \"" + folder.File("VM0001.tmp") + "\""));
+}
+
+const char* ExpectedProductName() {
+    const char* locale = std::getenv("LC_ALL");
+    bool japanese = locale != nullptr && std::string(locale).rfind("ja", 0) == 0;
+    return japanese ? kJapaneseTexts.ProductName : kFrenchTexts.ProductName;
+}
+
+std::string TitleOf(HWND window) {
+    char title[512] = {};
+    GetWindowTextA(window, title, sizeof title);
+    return title;
+}
+
+void CloseWithEscape(HWND window, ViewerProcess& viewer) {
+    HWND focus = FindWindowExA(window, nullptr, "SysListView32", nullptr);
+    HWND target = focus != nullptr ? focus : window;
+    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0);
+    DWORD code = 12345;
+    ASSERT_TRUE(viewer.WaitForExit(code)) << "Esc did not close the window";
+    EXPECT_EQ(0u, code);
+}
+
+TEST(ViewerWindows, OneItemShowsItsWindowAndEscCloses) {
+    if (!viewertest::HasDisplay()) GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
+    vmxtest::TempFolder folder;
+    std::string file = folder.File("shown.txt");
+    vmxtest::WriteFileBytes(file, "hello");
+    ViewerProcess viewer(viewertest::Quoted(file));
+    HWND window = viewer.WaitForWindow("VelluMaxViewerItems");
+    ASSERT_NE(nullptr, window) << "no items window appeared";
+    EXPECT_EQ(std::string(ExpectedProductName()) + " - " + file, TitleOf(window));
+    HWND list = FindWindowExA(window, nullptr, "SysListView32", nullptr);
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(1, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    CloseWithEscape(window, viewer);
+}
+
+TEST(ViewerWindows, AListShowsEveryItemAndIsDeleted) {
+    if (!viewertest::HasDisplay()) GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
+    vmxtest::TempFolder folder;
+    vmxtest::WriteFileBytes(folder.File("a.txt"), "a");
+    CreateDirectoryA(folder.File("sub").c_str(), nullptr);
+    char temp[MAX_PATH + 1] = {}, list[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof temp, temp);
+    ASSERT_NE(0u, GetTempFileNameA(temp, "VM", 0, list));
+    vmxtest::WriteFileBytes(list, "3\r\n" + folder.File("a.txt") + "\r\n" + folder.File("sub") +
+                                      "\r\n" + folder.File("missing.txt") + "\r\n");
+
+    ViewerProcess viewer(viewertest::Quoted(folder.File("missing.txt")) + " /f " + viewertest::Quoted(list));
+    HWND window = viewer.WaitForWindow("VelluMaxViewerItems");
+    ASSERT_NE(nullptr, window) << "no items window appeared";
+    EXPECT_EQ(0u, TitleOf(window).find(ExpectedProductName())) << TitleOf(window);
+    HWND listView = FindWindowExA(window, nullptr, "SysListView32", nullptr);
+    ASSERT_NE(nullptr, listView);
+    EXPECT_EQ(3, SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_FALSE(vmxtest::FileExists(list)) << "the list file was not deleted";
+    CloseWithEscape(window, viewer);
+}
+
+TEST(ViewerWindows, DiskInformationHasItsOwnWindow) {
+    if (!viewertest::HasDisplay()) GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
+    vmxtest::TempFolder folder;
+    ViewerProcess viewer(viewertest::Quoted(folder.Path()) + " /dinfo");
+    HWND window = viewer.WaitForWindow("VelluMaxViewerDisk");
+    ASSERT_NE(nullptr, window) << "no disk window appeared";
+    EXPECT_EQ(0u, TitleOf(window).find(ExpectedProductName())) << TitleOf(window);
+    HWND lines = FindWindowExA(window, nullptr, "SysListView32", nullptr);
+    ASSERT_NE(nullptr, lines);
+    EXPECT_EQ(7, SendMessageA(lines, LVM_GETITEMCOUNT, 0, 0));
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    DWORD code = 12345;
+    ASSERT_TRUE(viewer.WaitForExit(code)) << "Esc did not close the disk window";
+    EXPECT_EQ(0u, code);
+}
+
+}  // namespace

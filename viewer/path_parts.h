@@ -1,0 +1,18 @@
+// Taking paths apart by their separators. In a double-byte code page (932) the second byte
+// of a character can be 0x5C, the backslash, so paths are walked character by character.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct PathParts {
+    std::string name;    // the last part ("y.txt"), or the root itself ("C:\")
+    std::string folder;  // everything before it ("C:\x"), a root with its backslash ("C:\")
+};
+
+PathParts SplitItemPath(const std::string& path, UINT codePage = CP_ACP);
+
+// The root of the volume a full path lies on, with its trailing backslash: "C:\" or
+// "\\server\share\". Empty when the path has neither form.
+std::string VolumeRootOf(const std::string& fullPath, UINT codePage = CP_ACP);

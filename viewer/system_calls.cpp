@@ -1,0 +1,5 @@
+#include "system_calls.h"
+
+ViewerSystemCalls ViewerCalls = {
+    ::MessageBoxA,
+};
