@@ -18,13 +18,6 @@ using vmxtest::Escaped;
 using vmxtest::ReadFileBytes;
 using vmxtest::ScopedOverride;
 
-std::string ListFileNamedIn(const std::string& commandLine) {
-    const std::string key = "\" /f \"";
-    size_t at = commandLine.find(key);
-    if (at == std::string::npos || commandLine.back() != '"') return "";
-    return commandLine.substr(at + key.size(), commandLine.size() - at - key.size() - 1);
-}
-
 // ---- No usable temporary folder ----
 
 TEST_F(LaunchTest, TemporaryFolderThatDoesNotExistStopsTheLaunch) {

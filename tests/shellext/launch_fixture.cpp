@@ -86,6 +86,13 @@ std::vector<std::string> RealisticPaths(int count) {
     return paths;
 }
 
+std::string ListFileNamedIn(const std::string& commandLine) {
+    const std::string key = "\" /f \"";
+    size_t at = commandLine.find(key);
+    if (at == std::string::npos || commandLine.back() != '"') return "";
+    return commandLine.substr(at + key.size(), commandLine.size() - at - key.size() - 1);
+}
+
 std::string ExpectedListBytes(const std::vector<std::string>& paths) {
     std::string bytes = std::to_string(paths.size()) + "\r\n";
     for (const std::string& path : paths) bytes += path + "\r\n";

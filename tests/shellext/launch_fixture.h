@@ -71,6 +71,9 @@ std::string PathOfLength(size_t length);
 // Paths such as users keep: several folders deep, spaces, accented letters (CP1252 bytes),
 // between roughly 40 and 160 characters, no two alike.
 std::vector<std::string> RealisticPaths(int count);
+// The list file named after " /f " in a command line, without its quotes; empty when the
+// line is not of the list form.
+std::string ListFileNamedIn(const std::string& commandLine);
 // The list file the viewer must find for these paths: the count, then one path a line.
 std::string ExpectedListBytes(const std::vector<std::string>& paths);
 

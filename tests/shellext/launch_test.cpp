@@ -15,14 +15,6 @@ namespace {
 using vmxtest::Escaped;
 using vmxtest::ReadFileBytes;
 
-// Parts of a list-form command line, to name the list file the launch created.
-std::string ListFileNamedIn(const std::string& commandLine) {
-    const std::string key = "\" /f \"";
-    size_t at = commandLine.find(key);
-    if (at == std::string::npos || commandLine.back() != '"') return "";
-    return commandLine.substr(at + key.size(), commandLine.size() - at - key.size() - 1);
-}
-
 // ---- One path: on the command line, no file ----
 
 TEST_F(LaunchTest, OnePathGoesOnTheCommandLineAndNoFileIsWritten) {
@@ -143,21 +135,6 @@ TEST_F(LaunchTest, NoCapturedPathStillStartsTheViewerOnAnEmptyList) {
     ASSERT_FALSE(listFile.empty()) << viewer_.Starts()[0].commandLine;
     EXPECT_EQ(ListLine(ViewerBesideProgram(), "", listFile), viewer_.Starts()[0].commandLine);
     EXPECT_EQ("0\\x0D\\x0A", Escaped(ReadFileBytes(listFile)));
-}
-
-TEST_F(LaunchTest, EachLaunchWritesAFileOfItsOwn) {
-    std::vector<std::string> paths = {"C:\\a.txt", "C:\\b.txt", "C:\\c.txt"};
-    Selection three(paths);
-    LaunchViewer(three.LastPath(), three.Paths(), three.Count());
-    LaunchViewer(three.LastPath(), three.Paths(), three.Count());
-
-    ASSERT_EQ(2u, viewer_.Starts().size());
-    std::string first = ListFileNamedIn(viewer_.Starts()[0].commandLine);
-    std::string second = ListFileNamedIn(viewer_.Starts()[1].commandLine);
-    EXPECT_NE(first, second) << "both launches named the same list file";
-    EXPECT_EQ(2u, TempFiles().size()) << "files in the temporary folder";
-    EXPECT_EQ(Escaped(ExpectedListBytes(paths)), Escaped(ReadFileBytes(first)));
-    EXPECT_EQ(Escaped(ExpectedListBytes(paths)), Escaped(ReadFileBytes(second)));
 }
 
 }  // namespace
