@@ -1,0 +1,4 @@
+// The DLL entry point has nothing to set up or tear down.
+#include <windows.h>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }

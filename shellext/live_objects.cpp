@@ -1,0 +1,3 @@
+#include "live_objects.h"
+
+LONG LiveObjectCount = 0;
