@@ -1,0 +1,14 @@
+// Starting a Windows program from a test and waiting for its end.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace vmxtest {
+
+// Runs the command line (CreateProcessA, no window) and returns the exit code. Throws
+// std::runtime_error when the program cannot be started.
+DWORD RunAndWait(const std::string& commandLine);
+
+}  // namespace vmxtest
