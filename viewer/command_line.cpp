@@ -2,9 +2,13 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameSwitch(const std::string& arg, const char* name) {
     size_t i = 0;
@@ -14,9 +18,15 @@ bool SameSwitch(const std::string& arg, const char* name) {
     return i == arg.size();
 }
 
-bool IsListSwitch(const std::string& arg) { return SameSwitch(arg, "/f"); }
-bool IsDiskSwitch(const std::string& arg) { return SameSwitch(arg, "/dinfo"); }
-bool LooksLikeSwitch(const std::string& arg) { return !arg.empty() && arg[0] == '/'; }
+bool IsListSwitch(const std::string& arg) {
+    return SameSwitch(arg, "/f");
+}
+bool IsDiskSwitch(const std::string& arg) {
+    return SameSwitch(arg, "/dinfo");
+}
+bool LooksLikeSwitch(const std::string& arg) {
+    return !arg.empty() && arg[0] == '/';
+}
 
 ViewerRequest Refused(ArgumentError error, const std::string& unknownSwitch = {}) {
     ViewerRequest r;

@@ -31,7 +31,8 @@ bool QueryDiskInfo(const std::string& path, DiskInfo& info, DWORD& error) {
     // Ask about the folder itself where there is one: quotas and mounted folders make its
     // free space differ from the root's.
     DWORD attributes = GetFileAttributesA(full);
-    bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    bool isFolder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     std::string asked = isFolder ? std::string(full) : info.root;
     ULARGE_INTEGER toCaller = {}, total = {}, free = {};
     if (!GetDiskFreeSpaceExA(asked.c_str(), &toCaller, &total, &free)) {

@@ -11,7 +11,7 @@ struct DiskInfo {
     std::string fileSystem;
     DWORD serialNumber = 0;
     unsigned long long totalBytes = 0;
-    unsigned long long freeBytes = 0;        // free on the volume
+    unsigned long long freeBytes = 0;          // free on the volume
     unsigned long long freeToCallerBytes = 0;  // free for this user, after quotas
 };
 

@@ -28,12 +28,12 @@ DiskWindow* StateOf(HWND window) {
     return reinterpret_cast<DiskWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-HWND Child(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style,
-           int x, int y, int width, int height, int id) {
+HWND Child(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style, int x,
+           int y, int width, int height, int id) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
-    HWND child = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
-                                 width, height, parent, reinterpret_cast<HMENU>(id), instance,
-                                 nullptr);
+    HWND child =
+        CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
+                        height, parent, reinterpret_cast<HMENU>(id), instance, nullptr);
     if (child != nullptr) {
         SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                      TRUE);
@@ -55,7 +55,8 @@ void AddLine(HWND list, int index, const std::string& label, const std::string& 
     item.mask = LVIF_TEXT;
     item.iItem = index;
     item.pszText = const_cast<char*>(label.c_str());
-    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    int row =
+        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) return;
     item.iItem = row;
     item.iSubItem = 1;

@@ -7,5 +7,4 @@
 #include "viewer_session.h"
 #include "viewer_texts.h"
 
-int RunDiskWindow(HINSTANCE instance, const ViewerStart& start, const ViewerTexts& texts,
-                  int show);
+int RunDiskWindow(HINSTANCE instance, const ViewerStart& start, const ViewerTexts& texts, int show);

@@ -13,7 +13,9 @@ int CompareText(const std::string& a, const std::string& b) {
 }
 
 // Missing items first, then folders, then files by size.
-int SizeRank(const ItemInfo& item) { return !item.exists ? 0 : item.isFolder ? 1 : 2; }
+int SizeRank(const ItemInfo& item) {
+    return !item.exists ? 0 : item.isFolder ? 1 : 2;
+}
 
 template <class T>
 int Compare3(const T& a, const T& b) {
@@ -30,8 +32,8 @@ ItemRow RowFor(const ItemInfo& item, const ViewerTexts& texts, bool yearFirst) {
         row.cells[kColumnSize] = texts.MissingItem;
         return row;
     }
-    row.cells[kColumnSize] = item.isFolder ? std::string(texts.FolderKind)
-                                           : FormatSize(item.size, texts);
+    row.cells[kColumnSize] =
+        item.isFolder ? std::string(texts.FolderKind) : FormatSize(item.size, texts);
     row.cells[kColumnModified] = FormatLocalFileTime(item.lastWrite, yearFirst);
     return row;
 }
@@ -42,7 +44,8 @@ StatusTexts StatusFor(const ItemTotals& totals, const ViewerTexts& texts) {
     status.breakdown = std::string(texts.FilesLabel) + std::to_string(totals.files) + "   " +
                        texts.FoldersLabel + std::to_string(totals.folders);
     if (totals.missing > 0) {
-        status.breakdown += std::string("   ") + texts.MissingLabel + std::to_string(totals.missing);
+        status.breakdown +=
+            std::string("   ") + texts.MissingLabel + std::to_string(totals.missing);
     }
     status.total = texts.TotalLabel + FormatSizeWithBytes(totals.bytes, texts);
     return status;
@@ -84,7 +87,8 @@ std::string DiskWindowTitle(const DiskInfo& info, const ViewerTexts& texts) {
 
 std::vector<std::pair<std::string, std::string>> DiskLines(const DiskInfo& info,
                                                            const ViewerTexts& texts) {
-    unsigned long long used = info.freeBytes < info.totalBytes ? info.totalBytes - info.freeBytes : 0;
+    unsigned long long used =
+        info.freeBytes < info.totalBytes ? info.totalBytes - info.freeBytes : 0;
     return {
         {texts.DriveLabel, info.root},
         {texts.VolumeLabel, info.label.empty() ? std::string(texts.NoVolumeLabel) : info.label},

@@ -76,17 +76,17 @@ bool CreateChildren(HWND window, ItemsWindow& state) {
         WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
         0, 0, 0, 0, window, reinterpret_cast<HMENU>(kListId), instance, nullptr);
-    state.status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
-                                   0, 0, 0, 0, window, reinterpret_cast<HMENU>(kStatusId),
-                                   instance, nullptr);
+    state.status =
+        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                        window, reinterpret_cast<HMENU>(kStatusId), instance, nullptr);
     if (state.list == nullptr || state.status == nullptr) return false;
 
-    ListView_SetExtendedListViewStyle(
-        state.list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+    ListView_SetExtendedListViewStyle(state.list,
+                                      LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
     // The shell's own small icons; shared, so the list must not destroy them.
     SHFILEINFOA info = {};
-    HIMAGELIST icons = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
-        "C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    HIMAGELIST icons = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     if (icons != nullptr) ListView_SetImageList(state.list, icons, LVSIL_SMALL);
 
     const ViewerTexts& t = *state.texts;
@@ -271,9 +271,9 @@ int RunItemsWindow(HINSTANCE instance, const ViewerStart& start, const ViewerTex
     windowClass.lpszClassName = kClassName;
     HWND window = nullptr;
     if (RegisterClassExA(&windowClass)) {
-        window = CreateWindowExA(0, kClassName, start.title.c_str(), WS_OVERLAPPEDWINDOW,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, 800, 480, nullptr, nullptr,
-                                 instance, &state);
+        window =
+            CreateWindowExA(0, kClassName, start.title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 800, 480, nullptr, nullptr, instance, &state);
     }
     if (window == nullptr) {
         ShowViewerMessage(texts.WindowError, texts);

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
-bool IsJapaneseSystem() { return GetSystemDefaultLangID() == 0x0411; }
+bool IsJapaneseSystem() {
+    return GetSystemDefaultLangID() == 0x0411;
+}
 
-const ViewerTexts& SystemTexts() { return IsJapaneseSystem() ? kJapaneseTexts : kFrenchTexts; }
+const ViewerTexts& SystemTexts() {
+    return IsJapaneseSystem() ? kJapaneseTexts : kFrenchTexts;
+}

@@ -1,7 +1,7 @@
 // vmxtool.exe: shows the items the context menu was used on, or a volume's disk
 // information, in the system's language (Japanese or French).
 #include <windows.h>
-
+// After windows.h, whose types it uses.
 #include <commctrl.h>
 
 #include "command_line.h"

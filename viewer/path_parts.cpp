@@ -4,7 +4,9 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // Offsets of the separators that are whole characters, not second bytes.
 std::vector<size_t> SeparatorOffsets(const std::string& path, UINT codePage) {
@@ -20,7 +22,9 @@ std::vector<size_t> SeparatorOffsets(const std::string& path, UINT codePage) {
     return offsets;
 }
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 bool StartsWithDrive(const std::string& path) {
     return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';

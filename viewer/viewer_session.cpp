@@ -14,8 +14,9 @@ ViewerStart Ended(int exitCode) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                          b.data(), static_cast<int>(b.size())) == CSTR_EQUAL;
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+                          static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
 std::string SystemErrorText(DWORD error) {
@@ -89,7 +90,7 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
             break;
         }
     }
-    start.title = ItemsWindowTitle(request.path, static_cast<int>(start.items.size()), fromList,
-                                   texts);
+    start.title =
+        ItemsWindowTitle(request.path, static_cast<int>(start.items.size()), fromList, texts);
     return start;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 // X(name, French bytes, Japanese bytes)
+// clang-format off
 #define VIEWER_TEXT_LIST(X) \
     /* VelluMax | ベルマMAX */ \
     X(ProductName, "VelluMax", "\x83\x78\x83\x8B\x83\x7DMAX") \
@@ -89,6 +90,7 @@
     X(DiskInfoError, "Impossible de lire les informations du disque :\r\n", "\x83\x66\x83\x42\x83\x58\x83\x4E\x8F\xEE\x95\xF1\x82\xF0\x8E\xE6\x93\xBE\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1:\r\n") \
     /* Impossible de créer la fenêtre. | ウィンドウを作成できません。 */ \
     X(WindowError, "Impossible de cr\xE9" "er la fen\xEAtre.", "\x83\x45\x83\x42\x83\x93\x83\x68\x83\x45\x82\xF0\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42")
+// clang-format on
 
 struct ViewerTexts {
 #define VIEWER_TEXT_FIELD(name, fr, ja) const char* name;

@@ -8,9 +8,9 @@
 
 #include "command_line.h"
 #include "language.h"
+#include "quoted.h"
 #include "scoped_override.h"
 #include "system_calls.h"
-#include "quoted.h"
 #include "test_files.h"
 #include "viewer_session.h"
 
@@ -94,7 +94,8 @@ TEST(ParseViewerArguments, RefusesEverythingElse) {
     for (const Case& c : cases) {
         std::string shown;
         for (const std::string& a : c.args) shown += "[" + a + "]";
-        EXPECT_EQ(static_cast<int>(c.expected), static_cast<int>(ParseViewerArguments(c.args).error))
+        EXPECT_EQ(static_cast<int>(c.expected),
+                  static_cast<int>(ParseViewerArguments(c.args).error))
             << "arguments " << shown;
     }
     EXPECT_EQ("/x", ParseViewerArguments({"a", "/x"}).unknownSwitch);

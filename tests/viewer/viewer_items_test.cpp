@@ -7,9 +7,9 @@
 #include "disk_info.h"
 #include "file_info.h"
 #include "path_parts.h"
+#include "quoted.h"
 #include "scoped_override.h"
 #include "system_calls.h"
-#include "quoted.h"
 #include "test_files.h"
 #include "viewer_session.h"
 
@@ -142,7 +142,12 @@ TEST(VolumeRootOf, DrivesAndShares) {
     EXPECT_EQ("", VolumeRootOf("\\\\\\share", 1252));
     EXPECT_EQ("", VolumeRootOf("relative\\path", 1252));
     // A share whose name ends in 表 (95 5C): its second byte does not end the share name.
-    EXPECT_EQ("\\\\srv\\a\x95\x5C" "b\\", VolumeRootOf("\\\\srv\\a\x95\x5C" "b\\x", 932));
+    EXPECT_EQ(
+        "\\\\srv\\a\x95\x5C"
+        "b\\",
+        VolumeRootOf("\\\\srv\\a\x95\x5C"
+                     "b\\x",
+                     932));
 }
 
 TEST(QueryDiskInfo, ARealFolderHasAVolumeWithSpace) {
@@ -207,7 +212,8 @@ TEST(ViewerDiskInfo, ShowsTheVolumeOfAFolderOrTellsWhyNot) {
     vmxtest::TempFolder folder;
     g_messages = 0;
     vmxtest::ScopedOverride box(ViewerCalls.MessageBoxA, &CountMessage);
-    ViewerStart start = PrepareViewer((viewertest::Quoted(folder.Path()) + " /dinfo").c_str(), kFrenchTexts);
+    ViewerStart start =
+        PrepareViewer((viewertest::Quoted(folder.Path()) + " /dinfo").c_str(), kFrenchTexts);
     EXPECT_EQ(0, g_messages) << g_lastMessage;
     ASSERT_EQ(ViewerShow::Disk, start.show);
     EXPECT_EQ("VelluMax - Infos disque - " + start.disk.root, start.title);
@@ -215,7 +221,8 @@ TEST(ViewerDiskInfo, ShowsTheVolumeOfAFolderOrTellsWhyNot) {
     char letter = UnusedDriveLetter();
     if (letter == 0) return;
     std::string drive = std::string(1, letter) + ":\\";
-    ViewerStart failed = PrepareViewer((viewertest::Quoted(drive) + " /dinfo").c_str(), kFrenchTexts);
+    ViewerStart failed =
+        PrepareViewer((viewertest::Quoted(drive) + " /dinfo").c_str(), kFrenchTexts);
     EXPECT_EQ(ViewerShow::Nothing, failed.show);
     EXPECT_EQ(kExitDiskUnreadable, failed.exitCode);
     ASSERT_EQ(1, g_messages);

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "list_file.h"
+#include "quoted.h"
 #include "scoped_override.h"
 #include "system_calls.h"
-#include "quoted.h"
 #include "test_files.h"
 #include "viewer_session.h"
 
@@ -124,10 +124,11 @@ TEST(ReadListFile, NeverDeletesAFileThatIsNotOneOfOurLists) {
     vmxtest::TempFolder folder;
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(sizeof temp, temp);
-    std::string inTemp = std::string(temp) + "notes-" + std::to_string(GetCurrentProcessId()) + ".tmp";
-    const std::string others[] = {folder.File("VM1234.tmp"), folder.File("list.txt"), inTemp,
-                                  std::string(temp) + "VM" + std::to_string(GetCurrentProcessId()) +
-                                      ".txt"};
+    std::string inTemp =
+        std::string(temp) + "notes-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    const std::string others[] = {
+        folder.File("VM1234.tmp"), folder.File("list.txt"), inTemp,
+        std::string(temp) + "VM" + std::to_string(GetCurrentProcessId()) + ".txt"};
     for (const std::string& path : others) {
         vmxtest::WriteFileBytes(path, "1\r\nC:\\a.txt\r\n");
         ListContents contents;
@@ -161,8 +162,9 @@ TEST(ViewerOnAList, ShowsTheListedItemsAndFocusesTheNamedOne) {
     vmxtest::TempFolder folder;
     vmxtest::WriteFileBytes(folder.File("a.txt"), "aaa");
     vmxtest::WriteFileBytes(folder.File("b.txt"), "bbbbbb");
-    std::string list = NewTemporaryList("3\r\n" + folder.File("a.txt") + "\r\n" +
-                                        folder.File("b.txt") + "\r\n" + folder.File("gone") + "\r\n");
+    std::string list =
+        NewTemporaryList("3\r\n" + folder.File("a.txt") + "\r\n" + folder.File("b.txt") + "\r\n" +
+                         folder.File("gone") + "\r\n");
     g_messages = 0;
     vmxtest::ScopedOverride box(ViewerCalls.MessageBoxA, &CountMessage);
     std::string line = viewertest::Quoted(folder.File("b.txt")) + " /f " + viewertest::Quoted(list);
@@ -184,7 +186,8 @@ TEST(ViewerOnAList, AnEmptyListFallsBackToTheNamedPath) {
     vmxtest::WriteFileBytes(folder.File("only.txt"), "x");
     std::string list = NewTemporaryList("");
     vmxtest::ScopedOverride box(ViewerCalls.MessageBoxA, &CountMessage);
-    std::string line = viewertest::Quoted(folder.File("only.txt")) + " /f " + viewertest::Quoted(list);
+    std::string line =
+        viewertest::Quoted(folder.File("only.txt")) + " /f " + viewertest::Quoted(list);
     ViewerStart start = PrepareViewer(line.c_str(), kFrenchTexts);
     ASSERT_EQ(ViewerShow::Items, start.show);
     ASSERT_EQ(1u, start.items.size());

@@ -2,7 +2,7 @@
 // a display is there, its windows (title, items, Esc to close).
 #include <gtest/gtest.h>
 #include <windows.h>
-
+// After windows.h, whose types it uses.
 #include <commctrl.h>
 
 #include <cstdlib>
@@ -60,8 +60,8 @@ struct IconGroup {
 #pragma pack(pop)
 
 TEST(ViewerProgram, HasAnIconIn32And16Pixels) {
-    HMODULE module = LoadLibraryExA(viewertest::ViewerProgramPath().c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE module =
+        LoadLibraryExA(viewertest::ViewerProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module);
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14));  // group icon
     ASSERT_NE(nullptr, found) << "no icon group 1";
@@ -127,7 +127,8 @@ void CloseWithEscape(HWND window, ViewerProcess& viewer) {
 }
 
 TEST(ViewerWindows, OneItemShowsItsWindowAndEscCloses) {
-    if (!viewertest::HasDisplay()) GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
+    if (!viewertest::HasDisplay())
+        GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
     vmxtest::TempFolder folder;
     std::string file = folder.File("shown.txt");
     vmxtest::WriteFileBytes(file, "hello");
@@ -142,7 +143,8 @@ TEST(ViewerWindows, OneItemShowsItsWindowAndEscCloses) {
 }
 
 TEST(ViewerWindows, AListShowsEveryItemAndIsDeleted) {
-    if (!viewertest::HasDisplay()) GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
+    if (!viewertest::HasDisplay())
+        GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
     vmxtest::TempFolder folder;
     vmxtest::WriteFileBytes(folder.File("a.txt"), "a");
     CreateDirectoryA(folder.File("sub").c_str(), nullptr);
@@ -152,7 +154,8 @@ TEST(ViewerWindows, AListShowsEveryItemAndIsDeleted) {
     vmxtest::WriteFileBytes(list, "3\r\n" + folder.File("a.txt") + "\r\n" + folder.File("sub") +
                                       "\r\n" + folder.File("missing.txt") + "\r\n");
 
-    ViewerProcess viewer(viewertest::Quoted(folder.File("missing.txt")) + " /f " + viewertest::Quoted(list));
+    ViewerProcess viewer(viewertest::Quoted(folder.File("missing.txt")) + " /f " +
+                         viewertest::Quoted(list));
     HWND window = viewer.WaitForWindow("VelluMaxViewerItems");
     ASSERT_NE(nullptr, window) << "no items window appeared";
     EXPECT_EQ(0u, TitleOf(window).find(ExpectedProductName())) << TitleOf(window);
@@ -164,7 +167,8 @@ TEST(ViewerWindows, AListShowsEveryItemAndIsDeleted) {
 }
 
 TEST(ViewerWindows, DiskInformationHasItsOwnWindow) {
-    if (!viewertest::HasDisplay()) GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
+    if (!viewertest::HasDisplay())
+        GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
     vmxtest::TempFolder folder;
     ViewerProcess viewer(viewertest::Quoted(folder.Path()) + " /dinfo");
     HWND window = viewer.WaitForWindow("VelluMaxViewerDisk");

@@ -1,12 +1,13 @@
 // Every viewer text, French and Japanese, read back through its code page must be exactly
 // the readable text below: a wrong or missing byte cannot hide.
+#include "viewer_texts.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
 #include "test_files.h"
-#include "viewer_texts.h"
 
 namespace {
 
@@ -53,11 +54,19 @@ const Readable kReadable[] = {
     {"CloseButton", u"Fermer", u"閉じる"},
     {"MissingPathError", u"Aucun chemin n'a été indiqué.", u"パスが指定されていません。"},
     {"UnknownSwitchError", u"Option inconnue : ", u"不明なオプション: "},
-    {"ListNameMissingError", u"L'option /f doit être suivie du nom d'un fichier liste.", u"/f オプションの後にリスト ファイル名が必要です。"},
-    {"TooManyArgumentsError", u"Trop d'arguments sur la ligne de commande.", u"コマンド ラインの引数が多すぎます。"},
-    {"UsageHelp", u"\r\n\r\nUtilisation :\r\n    vmxtool \"chemin\"\r\n    vmxtool \"chemin\" /f \"fichier liste\"\r\n    vmxtool \"chemin\" /dinfo", u"\r\n\r\n使い方:\r\n    vmxtool \"パス\"\r\n    vmxtool \"パス\" /f \"リスト ファイル\"\r\n    vmxtool \"パス\" /dinfo"},
-    {"ListOpenError", u"Impossible d'ouvrir le fichier liste :\r\n", u"リスト ファイルを開けません:\r\n"},
-    {"DiskInfoError", u"Impossible de lire les informations du disque :\r\n", u"ディスク情報を取得できません:\r\n"},
+    {"ListNameMissingError", u"L'option /f doit être suivie du nom d'un fichier liste.",
+     u"/f オプションの後にリスト ファイル名が必要です。"},
+    {"TooManyArgumentsError", u"Trop d'arguments sur la ligne de commande.",
+     u"コマンド ラインの引数が多すぎます。"},
+    {"UsageHelp",
+     u"\r\n\r\nUtilisation :\r\n    vmxtool \"chemin\"\r\n    vmxtool \"chemin\" /f \"fichier "
+     u"liste\"\r\n    vmxtool \"chemin\" /dinfo",
+     u"\r\n\r\n使い方:\r\n    vmxtool \"パス\"\r\n    vmxtool \"パス\" /f \"リスト ファイル\"\r\n  "
+     u"  vmxtool \"パス\" /dinfo"},
+    {"ListOpenError", u"Impossible d'ouvrir le fichier liste :\r\n",
+     u"リスト ファイルを開けません:\r\n"},
+    {"DiskInfoError", u"Impossible de lire les informations du disque :\r\n",
+     u"ディスク情報を取得できません:\r\n"},
     {"WindowError", u"Impossible de créer la fenêtre.", u"ウィンドウを作成できません。"},
 };
 
