@@ -8,6 +8,7 @@
 #include "disk_window.h"
 #include "items_window.h"
 #include "language.h"
+#include "start_trace.h"
 #include "viewer_session.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
@@ -15,6 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
                                      ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
+    TraceStart("command", GetCommandLineA());
     const ViewerTexts& texts = SystemTexts();
     ViewerStart start = PrepareViewer(SkipProgramName(GetCommandLineA()), texts);
     switch (start.show) {

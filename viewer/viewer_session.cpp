@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "item_rows.h"
 #include "list_file.h"
+#include "start_trace.h"
 #include "system_calls.h"
 
 namespace {
@@ -56,6 +57,7 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
 
     ViewerStart start;
     if (request.mode == ViewerMode::DiskInfo) {
+        TraceStart("dinfo", request.path);
         DWORD error = ERROR_SUCCESS;
         if (!QueryDiskInfo(request.path, start.disk, error)) {
             ShowViewerMessage(ProblemMessage(texts.DiskInfoError, request.path, error), texts);
@@ -75,6 +77,11 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
             ShowViewerMessage(ProblemMessage(texts.ListOpenError, request.listFile, error), texts);
             return Ended(kExitListUnreadable);
         }
+        TraceStart("count", std::to_string(list.declaredCount));
+        for (const std::string& p : list.paths) TraceStart("item", p);
+        TraceStart("deleted", GetFileAttributesA(request.listFile.c_str()) == INVALID_FILE_ATTRIBUTES
+                                  ? "yes"
+                                  : "no");
         paths = std::move(list.paths);
         fromList = !paths.empty();
     }

@@ -195,6 +195,20 @@ TEST(ViewerOnAList, AnEmptyListFallsBackToTheNamedPath) {
     EXPECT_EQ("VelluMax - " + folder.File("only.txt"), start.title);
 }
 
+TEST(ViewerOnAList, TracesWhatItReadWhenAsked) {
+    vmxtest::TempFolder folder;
+    std::string trace = folder.File("trace.txt");
+    std::string list = NewTemporaryList("5\r\nC:\\a.txt\r\nC:\\b.txt\r\n");
+    vmxtest::ScopedOverride box(ViewerCalls.MessageBoxA, &CountMessage);
+    SetEnvironmentVariableA("VMXTOOL_TRACE", trace.c_str());
+    PrepareViewer(("\"C:\\b.txt\" /f " + viewertest::Quoted(list)).c_str(), kFrenchTexts);
+    PrepareViewer("\"C:\\\" /dinfo", kFrenchTexts);
+    SetEnvironmentVariableA("VMXTOOL_TRACE", nullptr);
+    PrepareViewer("\"C:\\c.txt\"", kFrenchTexts);  // no longer traced
+    EXPECT_EQ("count: 5\r\nitem: C:\\a.txt\r\nitem: C:\\b.txt\r\ndeleted: yes\r\ndinfo: C:\\\r\n",
+              vmxtest::ReadFileBytes(trace));
+}
+
 TEST(ViewerOnAList, AListThatCannotBeOpenedIsToldNotShown) {
     vmxtest::TempFolder folder;
     g_messages = 0;
