@@ -14,4 +14,6 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
     return HandOut(factory, riid, ppv);
 }
 
-STDAPI DllCanUnloadNow() { return AnyObjectAlive() ? S_FALSE : S_OK; }
+STDAPI DllCanUnloadNow() {
+    return AnyObjectAlive() ? S_FALSE : S_OK;
+}

@@ -6,6 +6,12 @@
 
 extern LONG LiveObjectCount;
 
-inline void ObjectConstructed() { InterlockedIncrement(&LiveObjectCount); }
-inline void ObjectDestroyed() { InterlockedDecrement(&LiveObjectCount); }
-inline bool AnyObjectAlive() { return InterlockedCompareExchange(&LiveObjectCount, 0, 0) != 0; }
+inline void ObjectConstructed() {
+    InterlockedIncrement(&LiveObjectCount);
+}
+inline void ObjectDestroyed() {
+    InterlockedDecrement(&LiveObjectCount);
+}
+inline bool AnyObjectAlive() {
+    return InterlockedCompareExchange(&LiveObjectCount, 0, 0) != 0;
+}

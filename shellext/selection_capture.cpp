@@ -1,6 +1,9 @@
 // IShellExtInit::Initialize: copies the selected paths out of the shell's CF_HDROP data.
+// shellapi.h needs the definitions of windows.h before it.
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
+// clang-format on
 
 #include <cstring>
 

@@ -12,9 +12,13 @@ ShellExtFactory* ShellExtFactory::Create() {
     return block ? new (block) ShellExtFactory() : nullptr;
 }
 
-ShellExtFactory::ShellExtFactory() : RefCount(0) { ObjectConstructed(); }
+ShellExtFactory::ShellExtFactory() : RefCount(0) {
+    ObjectConstructed();
+}
 
-ShellExtFactory::~ShellExtFactory() { ObjectDestroyed(); }
+ShellExtFactory::~ShellExtFactory() {
+    ObjectDestroyed();
+}
 
 STDMETHODIMP ShellExtFactory::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
@@ -26,7 +30,9 @@ STDMETHODIMP ShellExtFactory::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) ShellExtFactory::AddRef() { return IncrementReferences(RefCount); }
+STDMETHODIMP_(ULONG) ShellExtFactory::AddRef() {
+    return IncrementReferences(RefCount);
+}
 
 STDMETHODIMP_(ULONG) ShellExtFactory::Release() {
     ULONG left = DecrementReferences(RefCount);
@@ -47,7 +53,9 @@ STDMETHODIMP ShellExtFactory::CreateInstance(IUnknown* outer, REFIID riid, void*
 }
 
 // A lock would not keep the DLL loaded anyway: only live objects count.
-STDMETHODIMP ShellExtFactory::LockServer(BOOL) { return S_OK; }
+STDMETHODIMP ShellExtFactory::LockServer(BOOL) {
+    return S_OK;
+}
 
 HRESULT HandOut(IUnknown* fresh, REFIID riid, void** ppv) {
     // Holding a reference of our own across the question lets a refusal destroy the object

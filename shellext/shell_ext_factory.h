@@ -1,8 +1,8 @@
 // The class factory: every DllGetClassObject call makes a fresh one; it makes handlers.
 #pragma once
 
-#include <windows.h>
 #include <unknwn.h>
+#include <windows.h>
 
 class ShellExtFactory final : public IClassFactory {
 public:

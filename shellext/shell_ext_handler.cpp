@@ -40,7 +40,9 @@ STDMETHODIMP ShellExtHandler::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) ShellExtHandler::AddRef() { return IncrementReferences(RefCount); }
+STDMETHODIMP_(ULONG) ShellExtHandler::AddRef() {
+    return IncrementReferences(RefCount);
+}
 
 STDMETHODIMP_(ULONG) ShellExtHandler::Release() {
     ULONG left = DecrementReferences(RefCount);

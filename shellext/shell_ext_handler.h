@@ -3,8 +3,8 @@
 // one reference count; the object's identity is its IShellExtInit interface.
 #pragma once
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 inline constexpr int MaxSelectedPaths = 8192;
 

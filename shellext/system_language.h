@@ -6,4 +6,6 @@
 inline constexpr LANGID JapaneseLanguageId = 0x0411;
 
 // Asked afresh on every call: the answer is the system's, not the user's.
-inline bool IsJapaneseSystem() { return GetSystemDefaultLangID() == JapaneseLanguageId; }
+inline bool IsJapaneseSystem() {
+    return GetSystemDefaultLangID() == JapaneseLanguageId;
+}

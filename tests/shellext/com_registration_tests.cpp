@@ -2,9 +2,8 @@
 // CoCreateInstance in a single-threaded apartment, handed the shell's own data object, and
 // asked into a real popup menu.
 #include <gtest/gtest.h>
-
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 
@@ -40,8 +39,9 @@ public:
         result_ = RegCreateKeyExA(HKEY_CLASSES_ROOT, server.c_str(), 0, nullptr, 0, KEY_WRITE,
                                   nullptr, &key, nullptr);
         if (result_ != ERROR_SUCCESS) return;
-        result_ = RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
-                                 static_cast<DWORD>(dll.size() + 1));
+        result_ =
+            RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
+                           static_cast<DWORD>(dll.size() + 1));
         if (result_ == ERROR_SUCCESS)
             result_ = RegSetValueExA(key, "ThreadingModel", 0, REG_SZ,
                                      reinterpret_cast<const BYTE*>("Apartment"), 10);
@@ -81,8 +81,8 @@ IDataObject* ShellDataObjectFor(const std::string& file) {
     IDataObject* data = nullptr;
     ComHold<IShellFolder> folder;
     PCUITEMID_CHILD child = nullptr;
-    if (SUCCEEDED(SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(folder.Put()),
-                                 &child)))
+    if (SUCCEEDED(
+            SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(folder.Put()), &child)))
         folder->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr,
                               reinterpret_cast<void**>(&data));
     CoTaskMemFree(pidl);

@@ -27,7 +27,8 @@ UINT WINAPI RecordStart(LPCSTR commandLine, UINT show) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 int FilesIn(const std::string& folder) {
@@ -87,7 +88,8 @@ TEST_F(CommandTest, OffsetZeroStartsTheViewerOnTheCapturedSelection) {
     EXPECT_EQ(S_OK, Invoke(MAKEINTRESOURCEA(0), SW_HIDE));
     ASSERT_EQ(1u, starts.size());
     EXPECT_TRUE(EndsWith(starts[0].commandLine, " \"C:\\x\\y.txt\"")) << starts[0].commandLine;
-    EXPECT_EQ(static_cast<UINT>(SW_SHOW), starts[0].show) << "the request's show command is not used";
+    EXPECT_EQ(static_cast<UINT>(SW_SHOW), starts[0].show)
+        << "the request's show command is not used";
 
     // Two paths go through a list file; the path before /f is the last one captured.
     Select({"C:\\first.txt", "C:\\second.txt"});
@@ -104,7 +106,8 @@ TEST_F(CommandTest, OffsetZeroStartsTheViewerOnTheCapturedSelection) {
 }
 
 TEST_F(CommandTest, GetCommandStringWritesNothing) {
-    const UINT types[] = {GCS_VERBA, GCS_HELPTEXTA, GCS_VALIDATEA, GCS_VERBW, GCS_HELPTEXTW, GCS_VALIDATEW};
+    const UINT types[] = {GCS_VERBA, GCS_HELPTEXTA, GCS_VALIDATEA,
+                          GCS_VERBW, GCS_HELPTEXTW, GCS_VALIDATEW};
     for (UINT type : types) {
         char buffer[64];
         std::memset(buffer, 0xCC, sizeof buffer);

@@ -37,8 +37,8 @@ DWORD WINAPI MakeUseAndReleaseHandlers(void* param) {
             continue;
         }
         IShellExtInit* init = nullptr;
-        HRESULT made = factory->CreateInstance(nullptr, IID_IShellExtInit,
-                                               reinterpret_cast<void**>(&init));
+        HRESULT made =
+            factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init));
         if (factory->Release() != 0) ++report->unexpectedCounts;
         if (FAILED(made)) {
             ++report->failures;
@@ -149,7 +149,8 @@ TEST_F(ConcurrentUse, HandlersOnManyThreadsKeepTheObjectCountExact) {
 
     WorkerReport reports[Workers];
     std::vector<HANDLE> workers;
-    for (WorkerReport& report : reports) workers.push_back(Start(MakeUseAndReleaseHandlers, &report));
+    for (WorkerReport& report : reports)
+        workers.push_back(Start(MakeUseAndReleaseHandlers, &report));
     for (HANDLE t : workers) ASSERT_NE(nullptr, t);
     SetEvent(startGate);
     JoinAll(workers);

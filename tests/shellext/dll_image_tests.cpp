@@ -1,8 +1,7 @@
 // The shipped DLL itself: what it exports, that its exports serve the class, and its version.
 #include <gtest/gtest.h>
-
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "built_dll.h"
 #include "hdrop_data_object.h"
@@ -16,8 +15,8 @@ class BuiltDll : public ::testing::Test {
 protected:
     void SetUp() override {
         module_ = LoadLibraryA(dlltest::BuiltDllPath().c_str());
-        ASSERT_NE(nullptr, module_) << "cannot load " << dlltest::BuiltDllPath() << ", error "
-                                    << GetLastError();
+        ASSERT_NE(nullptr, module_)
+            << "cannot load " << dlltest::BuiltDllPath() << ", error " << GetLastError();
     }
     void TearDown() override {
         if (module_) FreeLibrary(module_);
@@ -57,7 +56,8 @@ TEST_F(BuiltDll, ItsExportsServeTheHandler) {
     ASSERT_EQ(S_OK, getClassObject(CLSID_ShellExtHandler, IID_IClassFactory,
                                    reinterpret_cast<void**>(&factory)));
     IShellExtInit* init = nullptr;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)));
+    ASSERT_EQ(S_OK,
+              factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)));
     EXPECT_EQ(0u, factory->Release());
     EXPECT_EQ(S_FALSE, canUnloadNow()) << "a handler is alive";
 

@@ -28,7 +28,9 @@ ScriptedAllocations::ScriptedAllocations(std::set<int> failing)
     current_ = this;
 }
 
-ScriptedAllocations::~ScriptedAllocations() { current_ = nullptr; }
+ScriptedAllocations::~ScriptedAllocations() {
+    current_ = nullptr;
+}
 
 LPVOID WINAPI ScriptedAllocations::Allocate(HANDLE heap, DWORD flags, SIZE_T size) {
     ScriptedAllocations& self = *current_;

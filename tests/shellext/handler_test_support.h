@@ -2,8 +2,8 @@
 // object behind an interface, and allocation calls that fail on purpose.
 #pragma once
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <set>
 #include <string>
@@ -20,7 +20,9 @@ namespace handlertest {
 IContextMenu* NewHandler();
 
 // The object behind the handler's IContextMenu interface (which sits at its address).
-inline ShellExtHandler* Object(IContextMenu* menu) { return static_cast<ShellExtHandler*>(menu); }
+inline ShellExtHandler* Object(IContextMenu* menu) {
+    return static_cast<ShellExtHandler*>(menu);
+}
 
 // The paths the handler holds, in order.
 std::vector<std::string> CapturedPaths(IContextMenu* menu);
@@ -46,6 +48,8 @@ private:
 };
 
 // True while `block` is an allocated block of the process heap.
-inline bool IsHeapBlockInUse(void* block) { return HeapValidate(GetProcessHeap(), 0, block); }
+inline bool IsHeapBlockInUse(void* block) {
+    return HeapValidate(GetProcessHeap(), 0, block);
+}
 
 }  // namespace handlertest

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "handler_test_support.h"
 #include "com_hold.h"
+#include "handler_test_support.h"
 #include "live_objects.h"
 
 using handlertest::NewHandler;
@@ -17,7 +17,9 @@ namespace {
 
 constexpr UINT FirstId = 0x7000;
 
-bool JapaneseSystem() { return GetSystemDefaultLangID() == 0x0411; }
+bool JapaneseSystem() {
+    return GetSystemDefaultLangID() == 0x0411;
+}
 
 // Menu texts travel as the system's ANSI bytes, as the handler reads and writes them.
 std::string Ansi(const std::wstring& text) {
@@ -96,7 +98,9 @@ const std::wstring HalfWidthLabel = L"ﾍﾞﾙﾏM&AX";
 const std::wstring TargetSuffix = L" (Cible)";
 
 // The base label of this system when no Properties item decides the writing.
-std::wstring SystemLabel() { return JapaneseSystem() ? FullWidthLabel : FrenchLabel; }
+std::wstring SystemLabel() {
+    return JapaneseSystem() ? FullWidthLabel : FrenchLabel;
+}
 
 class MenuTest : public ::testing::Test {
 protected:
@@ -127,24 +131,34 @@ TEST_F(MenuTest, LabelGoesBelowThisSystemsPropertiesItemOrAtTheEnd) {
         {"French menu", {Open, L"Imprimer", L"", FrenchProperties, L"Renommer"}, 3, -1, false},
         {"French item first", {FrenchProperties, Open}, 0, -1, false},
         {"French item with more text",
-         {Open, L"P&ropriétés de ce dossier et de tout ce qu'il contient", L"Renommer"}, 1, -1, false},
+         {Open, L"P&ropriétés de ce dossier et de tout ce qu'il contient", L"Renommer"},
+         1,
+         -1,
+         false},
         {"text cut short", {Open, L"P&ropriét", L"Renommer"}, -1, -1, false},
         {"mnemonic elsewhere", {Open, L"&Propriétés", L"Renommer"}, -1, -1, false},
         {"last letter in capitals", {Open, L"P&ropriétéS", L"Renommer"}, -1, -1, false},
         {"English menu", {L"&Open", L"", L"&Properties", L"Rena&me"}, -1, -1, false},
-        {"full-width menu", {L"開く(&O)", L"", FullWidthProperties, L"名前の変更(&M)"}, -1, 2, false},
+        {"full-width menu",
+         {L"開く(&O)", L"", FullWidthProperties, L"名前の変更(&M)"},
+         -1,
+         2,
+         false},
         {"half-width menu", {L"開く(&O)", HalfWidthProperties, L"削除(&D)"}, -1, 1, true},
         {"full-width first", {Open, FullWidthProperties, HalfWidthProperties}, -1, 1, false},
         {"half-width first", {Open, HalfWidthProperties, L"", FullWidthProperties}, -1, 1, true},
         {"every writing, French last",
-         {Open, HalfWidthProperties, FullWidthProperties, FrenchProperties}, 3, 1, true},
+         {Open, HalfWidthProperties, FullWidthProperties, FrenchProperties},
+         3,
+         1,
+         true},
     };
     for (UINT flags : {CMF_NORMAL, CMF_VERBSONLY}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.what) + (flags == CMF_VERBSONLY ? ", target label" : ""));
             Menu menu(c.items);
             const int below = japanese ? c.belowOnJapanese : c.belowOnFrench;
-            std::wstring label = !japanese ? FrenchLabel
+            std::wstring label = !japanese                     ? FrenchLabel
                                  : (below >= 0 && c.halfWidth) ? HalfWidthLabel
                                                                : FullWidthLabel;
             if (flags == CMF_VERBSONLY) label += TargetSuffix;
@@ -155,8 +169,8 @@ TEST_F(MenuTest, LabelGoesBelowThisSystemsPropertiesItemOrAtTheEnd) {
             expected.insert(expected.begin() + position, label);
 
             EXPECT_EQ(1, Query(menu, flags));
-            EXPECT_EQ(expected, menu.Texts()) << "expected " << Show(expected) << "\n got "
-                                              << Show(menu.Texts());
+            EXPECT_EQ(expected, menu.Texts())
+                << "expected " << Show(expected) << "\n got " << Show(menu.Texts());
             EXPECT_EQ(FirstId, GetMenuItemID(menu.Handle(), position));
         }
     }
@@ -180,7 +194,8 @@ TEST_F(MenuTest, FlagsChooseTheVariant) {
                     << "the menu should stay untouched";
             } else {
                 EXPECT_EQ(1, result);
-                EXPECT_EQ((std::vector<std::wstring>{Readable(Ansi(Open)), expected}), menu.Texts());
+                EXPECT_EQ((std::vector<std::wstring>{Readable(Ansi(Open)), expected}),
+                          menu.Texts());
             }
         }
     }
@@ -202,7 +217,8 @@ TEST_F(MenuTest, ItemIsAPlainEnabledStringAtTheFirstIdentifier) {
 }
 
 TEST_F(MenuTest, EveryCallAddsTheItemAgainWhateverIndexMenuSays) {
-    const std::vector<std::wstring> items = {Open, L"", FrenchProperties, FullWidthProperties, L"Fin"};
+    const std::vector<std::wstring> items = {Open, L"", FrenchProperties, FullWidthProperties,
+                                             L"Fin"};
     Menu first(items);
     Menu second(items);
     EXPECT_EQ(1, Query(first, CMF_NORMAL, 0));

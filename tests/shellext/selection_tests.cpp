@@ -59,8 +59,7 @@ TEST_F(SelectionTest, KeepsTheFirst8192PathsOfALargerSelection) {
     ASSERT_EQ(S_OK, Capture(paths));
     ASSERT_EQ(8192, Object(menu_)->SelectedCount);
     std::vector<std::string> captured = CapturedPaths(menu_);
-    for (int i = 0; i < 8192; ++i)
-        ASSERT_EQ(paths[i], captured[i]) << "captured path " << i;
+    for (int i = 0; i < 8192; ++i) ASSERT_EQ(paths[i], captured[i]) << "captured path " << i;
     EXPECT_EQ(paths[8191], Object(menu_)->LastPath) << "LastPath is the last path read";
 }
 
@@ -72,7 +71,10 @@ TEST_F(SelectionTest, KeepsOneFolderAndPathsFromAUnicodeDropList) {
 
     // A Unicode shell hands over UTF-16 paths; the handler reads them in the ANSI code page.
     // "C:\Données\résumé.txt" in code page 1252, the code page these tests run under.
-    const std::vector<std::string> paths = {"C:\\Donn\xE9" "es\\r\xE9sum\xE9.txt", "D:\\b c\\d.doc"};
+    const std::vector<std::string> paths = {
+        "C:\\Donn\xE9"
+        "es\\r\xE9sum\xE9.txt",
+        "D:\\b c\\d.doc"};
     ASSERT_EQ(S_OK, Capture(paths, /*wide=*/true));
     EXPECT_EQ(paths, CapturedPaths(menu_));
     EXPECT_EQ(paths.back(), Object(menu_)->LastPath);
@@ -114,7 +116,8 @@ TEST_F(SelectionTest, EarlierStringsAreFreedBeforeANewSelectionAndAtTheEnd) {
 
     EXPECT_EQ(E_FAIL, Capture(nullptr));
     for (void* block : first)
-        EXPECT_FALSE(handlertest::IsHeapBlockInUse(block)) << "a string of the earlier selection leaked";
+        EXPECT_FALSE(handlertest::IsHeapBlockInUse(block))
+            << "a string of the earlier selection leaked";
 
     std::vector<void*> second;
     {
@@ -163,7 +166,8 @@ TEST_F(SelectionTest, APathThatCannotBeCopiedIsSkipped) {
         EXPECT_EQ(S_OK, Capture(paths));
     }
     EXPECT_EQ((std::vector<std::string>{"C:\\a.txt", "C:\\b.txt"}), CapturedPaths(menu_));
-    EXPECT_STREQ("C:\\c.txt", Object(menu_)->LastPath) << "LastPath is read even when its copy fails";
+    EXPECT_STREQ("C:\\c.txt", Object(menu_)->LastPath)
+        << "LastPath is read even when its copy fails";
 }
 
 }  // namespace

@@ -33,7 +33,8 @@ protected:
 };
 
 TEST_F(ServerTest, ClassObjectIsServedForOurClassOnly) {
-    const CLSID other = {0x0B95B7E0, 0xC8B9, 0x11CF, {0x8F, 0x59, 0x44, 0x45, 0x53, 0x54, 0x00, 0x01}};
+    const CLSID other = {
+        0x0B95B7E0, 0xC8B9, 0x11CF, {0x8F, 0x59, 0x44, 0x45, 0x53, 0x54, 0x00, 0x01}};
     void* result = Untouched;
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, DllGetClassObject(other, IID_IClassFactory, &result));
     EXPECT_EQ(nullptr, result);
@@ -119,8 +120,8 @@ TEST_F(ServerTest, UnloadIsAllowedExactlyWhenNoObjectLives) {
     // A lock neither holds the DLL nor counts as an object.
     EXPECT_EQ(S_OK, factory->LockServer(TRUE));
     IContextMenu* handler = nullptr;
-    ASSERT_EQ(S_OK,
-              factory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(&handler)));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IContextMenu,
+                                            reinterpret_cast<void**>(&handler)));
     EXPECT_EQ(0u, factory->Release());
     EXPECT_EQ(S_FALSE, DllCanUnloadNow()) << "a handler is alive";
     EXPECT_EQ(0u, handler->Release());
@@ -155,8 +156,8 @@ TEST_F(ServerTest, HandlerHasOneIdentityAcrossItsInterfaces) {
     EXPECT_EQ(nullptr, other);
     // One count behind both interfaces: four successful questions added four.
     EXPECT_EQ(5u, Object(menu.Get())->RefCount);
-    for (IUnknown* held : {static_cast<IUnknown*>(menuAgain), static_cast<IUnknown*>(initAgain),
-                           viaInit, viaMenu})
+    for (IUnknown* held :
+         {static_cast<IUnknown*>(menuAgain), static_cast<IUnknown*>(initAgain), viaInit, viaMenu})
         held->Release();
 }
 

@@ -49,14 +49,15 @@ HDropDataObject::HDropDataObject(const std::vector<std::string>& paths, bool wid
 
 STDMETHODIMP HDropDataObject::QueryInterface(REFIID riid, void** ppv) {
     *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDataObject))
-        return E_NOINTERFACE;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDataObject)) return E_NOINTERFACE;
     *ppv = static_cast<IDataObject*>(this);
     AddRef();
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) HDropDataObject::AddRef() { return InterlockedIncrement(&refs_); }
+STDMETHODIMP_(ULONG) HDropDataObject::AddRef() {
+    return InterlockedIncrement(&refs_);
+}
 
 STDMETHODIMP_(ULONG) HDropDataObject::Release() {
     LONG left = InterlockedDecrement(&refs_);

@@ -3,8 +3,8 @@
 // media given back with ReleaseStgMedium, and can be told to refuse GetData.
 #pragma once
 
-#include <windows.h>
 #include <objidl.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
