@@ -1,0 +1,118 @@
+// Plays the user in front of the setup program: waits for each message box in turn, writes
+// its caption and text to a log, and presses the button the script names.
+//   box_answerer.exe <log file> <answer>...     answers: OK CANCEL YES NO RETRY ESC
+// Exit code 0 when every box was answered, 1 when one did not come within the time limit.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const DWORD kWaitMs = 90000;
+
+int ButtonFor(const char* answer) {
+    if (!lstrcmpiA(answer, "OK")) return IDOK;
+    if (!lstrcmpiA(answer, "CANCEL") || !lstrcmpiA(answer, "ESC")) return IDCANCEL;
+    if (!lstrcmpiA(answer, "YES")) return IDYES;
+    if (!lstrcmpiA(answer, "NO")) return IDNO;
+    if (!lstrcmpiA(answer, "RETRY")) return IDRETRY;
+    return 0;
+}
+
+// Bytes as they are, but control characters and non-ASCII as \xNN, so the log is one line
+// per box and can be compared byte for byte.
+std::string Escaped(const char* text) {
+    std::string out;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        if (*p >= 0x20 && *p < 0x7F && *p != '\\') {
+            out += static_cast<char>(*p);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", *p);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+struct Found {
+    HWND box = nullptr;
+};
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
+    char cls[32] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") == 0 && IsWindowVisible(hwnd)) {
+        reinterpret_cast<Found*>(param)->box = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForBox(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        Found found;
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&found));
+        if (found.box) return found.box;
+        if (GetTickCount() - start > timeoutMs) return nullptr;
+        Sleep(50);
+    }
+}
+
+// The message text is the box's static control that holds the longest text (the icon is a
+// static control too, without text).
+std::string BoxText(HWND box) {
+    std::string best;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Static") != 0) continue;
+        char text[4096] = {};
+        GetWindowTextA(child, text, sizeof text);
+        if (std::strlen(text) > best.size()) best = text;
+    }
+    return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: box_answerer <log file> <answer>...\n");
+        return 2;
+    }
+    FILE* log = std::fopen(argv[1], "ab");
+    if (!log) {
+        std::fprintf(stderr, "box_answerer: cannot open %s\n", argv[1]);
+        return 2;
+    }
+    for (int i = 2; i < argc; ++i) {
+        int button = ButtonFor(argv[i]);
+        if (!button) {
+            std::fprintf(stderr, "box_answerer: unknown answer %s\n", argv[i]);
+            std::fclose(log);
+            return 2;
+        }
+        HWND box = WaitForBox(kWaitMs);
+        if (!box) {
+            std::fprintf(log, "TIMEOUT waiting for box %d\n", i - 1);
+            std::fclose(log);
+            return 1;
+        }
+        Sleep(100);  // let the box finish laying out its text
+        char caption[512] = {};
+        GetWindowTextA(box, caption, sizeof caption);
+        std::string text = BoxText(box);
+        std::fprintf(log, "BOX caption=%s text=%s answer=%s\n", Escaped(caption).c_str(),
+                     Escaped(text.c_str()).c_str(), argv[i]);
+        std::fflush(log);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        DWORD start = GetTickCount();
+        while (IsWindow(box) && GetTickCount() - start < 10000) Sleep(50);
+    }
+    std::fclose(log);
+    return 0;
+}

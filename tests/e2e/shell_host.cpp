@@ -1,0 +1,224 @@
+// Plays Explorer's part, which Wine's own shell does not: finds the context-menu handler
+// registered for files or folders, creates it through COM from the registry, hands it the
+// shell's own data object for a selection, asks it into the shell's own context menu and
+// invokes its item through the menu's command identifier.
+//   shell_host.exe menu <path>...        (all paths in one folder)
+//   shell_host.exe verb <verb> <path>    runs a shell verb through ShellExecuteExA
+// Prints what it sees; exit code 0 when the item was found and invoked.
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const UINT kFirstId = 0x7000;
+const UINT kLastId = 0x7FFF;
+
+std::wstring Wide(const std::string& s) {
+    int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
+    w.resize(n - 1);
+    return w;
+}
+
+std::string Escaped(const char* text) {
+    std::string out;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        if (*p >= 0x20 && *p < 0x7F && *p != '\\') {
+            out += static_cast<char>(*p);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", *p);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The class identifiers of the handlers registered under <root>\ShellEx\ContextMenuHandlers,
+// printed as Explorer would find them; returns the one named VelluMax.
+std::string FindHandler(const char* root) {
+    std::string keyPath = std::string(root) + "\\ShellEx\\ContextMenuHandlers";
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        std::printf("handlers: HKCR\\%s missing\n", keyPath.c_str());
+        return "";
+    }
+    std::string ours;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD len = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        char value[256] = {};
+        LONG size = sizeof value;
+        RegQueryValueA(key, name, value, &size);
+        std::printf("handler: HKCR\\%s\\%s = %s\n", keyPath.c_str(), name, value);
+        if (lstrcmpiA(name, "VelluMax") == 0) ours = value;
+    }
+    RegCloseKey(key);
+    return ours;
+}
+
+void PrintMenu(HMENU menu) {
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        UINT id = GetMenuItemID(menu, i);
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        GetMenuItemInfoA(menu, i, TRUE, &info);
+        if (info.fType & MFT_SEPARATOR)
+            std::printf("menu: %2d  --------\n", i);
+        else
+            std::printf("menu: %2d  %s%s\n", i, Escaped(text).c_str(),
+                        id >= kFirstId && id <= kLastId ? "   <- VelluMax" : "");
+    }
+}
+
+int RunMenu(const std::vector<std::string>& paths) {
+    const char* root = IsFolder(paths[0]) ? "Folder" : "*";
+    std::string clsidText = FindHandler(root);
+    if (clsidText.empty()) {
+        std::printf("result: no VelluMax handler registered for %s\n", root);
+        return 1;
+    }
+    CLSID clsid;
+    if (FAILED(CLSIDFromString(Wide(clsidText).c_str(), &clsid))) {
+        std::printf("result: bad class identifier %s\n", clsidText.c_str());
+        return 1;
+    }
+
+    std::string folder = paths[0].substr(0, paths[0].find_last_of('\\'));
+    IShellFolder* desktop = nullptr;
+    SHGetDesktopFolder(&desktop);
+    LPITEMIDLIST folderPidl = nullptr;
+    HRESULT hr = desktop->ParseDisplayName(nullptr, nullptr, Wide(folder).data(), nullptr,
+                                           &folderPidl, nullptr);
+    IShellFolder* parent = nullptr;
+    if (SUCCEEDED(hr)) hr = desktop->BindToObject(folderPidl, nullptr, IID_IShellFolder,
+                                                  reinterpret_cast<void**>(&parent));
+    if (FAILED(hr)) {
+        std::printf("result: cannot bind to %s (0x%08lX)\n", folder.c_str(), hr);
+        return 1;
+    }
+    std::vector<LPITEMIDLIST> children;
+    for (const std::string& p : paths) {
+        std::string name = p.substr(p.find_last_of('\\') + 1);
+        LPITEMIDLIST child = nullptr;
+        hr = parent->ParseDisplayName(nullptr, nullptr, Wide(name).data(), nullptr, &child, nullptr);
+        if (FAILED(hr)) {
+            std::printf("result: cannot parse %s (0x%08lX)\n", p.c_str(), hr);
+            return 1;
+        }
+        children.push_back(child);
+    }
+    auto ids = const_cast<LPCITEMIDLIST*>(reinterpret_cast<LPITEMIDLIST*>(children.data()));
+
+    IShellExtInit* init = nullptr;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                          reinterpret_cast<void**>(&init));
+    std::printf("create: CoCreateInstance(%s) = 0x%08lX\n", clsidText.c_str(), hr);
+    if (FAILED(hr)) return 1;
+
+    IDataObject* data = nullptr;
+    hr = parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), ids, IID_IDataObject,
+                               nullptr, reinterpret_cast<void**>(&data));
+    if (FAILED(hr)) {
+        std::printf("result: the shell gave no data object (0x%08lX)\n", hr);
+        return 1;
+    }
+    hr = init->Initialize(folderPidl, data, nullptr);
+    std::printf("initialize: %zu item(s) = 0x%08lX\n", paths.size(), hr);
+
+    HMENU menu = CreatePopupMenu();
+    IContextMenu* shellMenu = nullptr;
+    hr = parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), ids, IID_IContextMenu,
+                               nullptr, reinterpret_cast<void**>(&shellMenu));
+    if (SUCCEEDED(hr)) shellMenu->QueryContextMenu(menu, 0, 1, kFirstId - 1, CMF_NORMAL);
+
+    IContextMenu* ours = nullptr;
+    init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&ours));
+    hr = ours->QueryContextMenu(menu, GetMenuItemCount(menu), kFirstId, kLastId, CMF_NORMAL);
+    std::printf("query: QueryContextMenu = 0x%08lX\n", hr);
+    PrintMenu(menu);
+
+    int found = -1;
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i)
+        if (GetMenuItemID(menu, i) >= kFirstId && GetMenuItemID(menu, i) <= kLastId) found = i;
+    int rc = 1;
+    if (found < 0) {
+        std::printf("result: the VelluMax item is not in the menu\n");
+    } else {
+        UINT id = GetMenuItemID(menu, found);
+        CMINVOKECOMMANDINFO invoke = {};
+        invoke.cbSize = sizeof invoke;
+        invoke.lpVerb = MAKEINTRESOURCEA(id - kFirstId);
+        invoke.nShow = SW_SHOWNORMAL;
+        hr = ours->InvokeCommand(&invoke);
+        std::printf("invoke: command %u (offset %u) = 0x%08lX\n", id, id - kFirstId, hr);
+        rc = hr == S_OK ? 0 : 1;
+    }
+
+    DestroyMenu(menu);
+    ours->Release();
+    if (shellMenu) shellMenu->Release();
+    data->Release();
+    init->Release();
+    for (LPITEMIDLIST c : children) CoTaskMemFree(c);
+    CoTaskMemFree(folderPidl);
+    parent->Release();
+    desktop->Release();
+    return rc;
+}
+
+// Explorer runs a folder's or drive's verb from the Directory or Drive class; Wine's
+// ShellExecuteExA needs the class named to look there.
+int RunVerb(const char* verb, const char* path) {
+    bool drive = lstrlenA(path) <= 3 && path[1] == ':';
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_CLASSNAME;
+    info.lpClass = drive ? "Drive" : "Directory";
+    info.lpVerb = verb;
+    info.lpFile = path;
+    info.nShow = SW_SHOWNORMAL;
+    BOOL ok = ShellExecuteExA(&info);
+    std::printf("verb: ShellExecuteExA(%s, %s) = %s (instance %ld)\n", verb, path,
+                ok ? "TRUE" : "FALSE", static_cast<long>(reinterpret_cast<INT_PTR>(info.hInstApp)));
+    if (info.hProcess) CloseHandle(info.hProcess);
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "menu") {
+        CoInitialize(nullptr);
+        int rc = RunMenu(std::vector<std::string>(argv + 2, argv + argc));
+        CoUninitialize();
+        return rc;
+    }
+    if (argc == 4 && std::string(argv[1]) == "verb") {
+        CoInitialize(nullptr);
+        int rc = RunVerb(argv[2], argv[3]);
+        CoUninitialize();
+        return rc;
+    }
+    std::fprintf(stderr, "usage: shell_host menu <path>... | shell_host verb <verb> <path>\n");
+    return 2;
+}
