@@ -5,9 +5,11 @@
 
 STDMETHODIMP ShellExtHandler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     if (!info) return E_INVALIDARG;
-    // A verb given by name is some other handler's; an offset other than 0 is not ours.
-    if (HIWORD(reinterpret_cast<ULONG_PTR>(info->lpVerb)) != 0) return E_INVALIDARG;
-    if (LOWORD(reinterpret_cast<ULONG_PTR>(info->lpVerb)) != 0) return E_INVALIDARG;
+    // A verb given by name is some other handler's; an offset other than 0 is not ours. Any
+    // bit above the low word marks a name, also the high half of a 64-bit pointer.
+    const ULONG_PTR verb = reinterpret_cast<ULONG_PTR>(info->lpVerb);
+    if ((verb >> 16) != 0) return E_INVALIDARG;
+    if (LOWORD(verb) != 0) return E_INVALIDARG;
     return LaunchViewer(LastPath, SelectedPaths, SelectedCount);
 }
 

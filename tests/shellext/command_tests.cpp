@@ -79,6 +79,10 @@ TEST_F(CommandTest, OnlyOffsetZeroIsOurs) {
     EXPECT_EQ(E_INVALIDARG, Invoke(MAKEINTRESOURCEA(1))) << "command offset 1";
     EXPECT_EQ(E_INVALIDARG, Invoke(reinterpret_cast<const char*>(ULONG_PTR{0x10000})))
         << "a verb pointer whose low word is 0";
+    // On x64 a name can lie where only the pointer's upper half is set.
+    EXPECT_EQ(E_INVALIDARG,
+              Invoke(reinterpret_cast<const char*>(ULONG_PTR{1} << (8 * sizeof(void*) - 4))))
+        << "a verb pointer whose low 32 bits are 0";
     EXPECT_TRUE(starts.empty()) << "a refused command started the viewer";
     EXPECT_EQ(0, FilesIn(temp_.Path())) << "a refused command wrote a list file";
 }

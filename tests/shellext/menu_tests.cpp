@@ -106,10 +106,15 @@ class MenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(nullptr, handler_.Get());
-        LANGID lang = GetSystemDefaultLangID();
-        RecordProperty("SystemLanguage", lang);
-        ASSERT_TRUE(lang == 0x040C || lang == 0x0411 || lang == 0x0409)
-            << "unexpected system language 0x" << std::hex << lang;
+        // The run's LC_ALL names the language Wine must report; a missing locale would
+        // otherwise turn the Japanese and French runs into English ones unnoticed.
+        char locale[64] = {};
+        GetEnvironmentVariableA("LC_ALL", locale, sizeof locale);
+        const std::string wanted(locale, 2);
+        const LANGID lang = GetSystemDefaultLangID();
+        const LANGID expected = wanted == "ja" ? 0x0411 : wanted == "fr" ? 0x040C : 0x0409;
+        ASSERT_EQ(expected, lang) << "LC_ALL=" << locale << " but the system language is 0x"
+                                  << std::hex << lang;
     }
     HRESULT Query(const Menu& menu, UINT flags = CMF_NORMAL, UINT indexMenu = 0) {
         return handler_->QueryContextMenu(menu.Handle(), indexMenu, FirstId, FirstId + 10, flags);
