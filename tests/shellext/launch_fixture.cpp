@@ -99,10 +99,10 @@ std::string ExpectedListBytes(const std::vector<std::string>& paths) {
     return bytes;
 }
 
-std::vector<std::string> LaunchTest::TempFiles() const {
+std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((temp_.Path() + "\\*").c_str(), &found);
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
         std::string name = found.cFileName;

@@ -1,0 +1,137 @@
+// The viewer started for real by the built DLL. A copy of vmxtool.dll lies in a folder
+// beside a program that records how it was started, copied there as vmxtool.exe; the test
+// loads the copy, makes a handler through its exported DllGetClassObject, hands it a real
+// CF_HDROP selection, chooses the command, and reads what the program recorded.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "hdrop_data_object.h"
+#include "launch_fixture.h"
+#include "shell_ext_clsid.h"
+
+namespace launchtest {
+namespace {
+
+using vmxtest::ComHold;
+using vmxtest::Escaped;
+using vmxtest::FileExists;
+using vmxtest::ReadFileBytes;
+
+// Wine shows the Unix root as drive Z:.
+std::string WindowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+class ViewerProcessTest : public ::testing::Test {
+protected:
+    ViewerProcessTest() {
+        copied_ =
+            CopyFileA(WindowsPath(VMX_VIEWER_STAND_IN_FILE).c_str(), viewer_.c_str(), FALSE) &&
+            CopyFileA(WindowsPath(VMX_DLL_FILE).c_str(), dllCopy_.c_str(), FALSE);
+        if (copied_) {
+            dll_ = LoadLibraryA(dllCopy_.c_str());
+            loadError_ = GetLastError();
+        }
+    }
+
+    // Runs before the folders go: the DLL must be unloaded for its file to be deleted.
+    ~ViewerProcessTest() override {
+        if (dll_) FreeLibrary(dll_);
+        // The program may still be ending after writing its last file; its file can go
+        // once it has.
+        for (int i = 0; i < 400 && FileExists(viewer_) && !DeleteFileA(viewer_.c_str()); ++i)
+            Sleep(50);
+    }
+
+    // A handler of the DLL copy holding `paths`, as the shell would make it.
+    void MakeHandler(const std::vector<std::string>& paths, ComHold<IContextMenu>& menu) {
+        ASSERT_TRUE(copied_) << "cannot copy the built files into " << folder_.Path();
+        ASSERT_NE(nullptr, dll_) << "cannot load " << dllCopy_ << ": error " << loadError_;
+        auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+            reinterpret_cast<void*>(GetProcAddress(dll_, "DllGetClassObject")));
+        ASSERT_NE(nullptr, getClassObject) << "DllGetClassObject is not exported";
+        ComHold<IClassFactory> factory;
+        ASSERT_EQ(S_OK, getClassObject(CLSID_ShellExtHandler, IID_IClassFactory,
+                                       reinterpret_cast<void**>(factory.Put())));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IContextMenu,
+                                                reinterpret_cast<void**>(menu.Put())));
+        ComHold<IShellExtInit> init;
+        ASSERT_EQ(S_OK,
+                  menu->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())));
+        ComHold<vmxtest::HDropDataObject> data(vmxtest::HDropDataObject::Create(paths));
+        ASSERT_EQ(S_OK, init->Initialize(nullptr, data.Get(), nullptr));
+    }
+
+    static HRESULT ChooseCommand(IContextMenu* menu, int show) {
+        CMINVOKECOMMANDINFO info = {};
+        info.cbSize = sizeof info;
+        info.lpVerb = MAKEINTRESOURCEA(0);
+        info.nShow = show;
+        return menu->InvokeCommand(&info);
+    }
+
+    // The program ends within moments; the bound only keeps a lost start from hanging the run.
+    bool ViewerReported() const {
+        for (int i = 0; i < 400; ++i) {
+            if (FileExists(folder_.File("done"))) return true;
+            Sleep(50);
+        }
+        return false;
+    }
+
+    vmxtest::TempFolder folder_{"vmxviewer"};
+    vmxtest::TempFolder lists_{"vmxlists"};
+    ScopedEnvironmentVariable tmp_{"TMP", lists_.Path()};
+    std::string viewer_ = folder_.File("vmxtool.exe");
+    std::string dllCopy_ = folder_.File("vmxtool.dll");
+    bool copied_ = false;
+    HMODULE dll_ = nullptr;
+    DWORD loadError_ = 0;
+};
+
+TEST_F(ViewerProcessTest, SeveralPathsReachTheViewerThroughTheListFile) {
+    {
+        ComHold<IContextMenu> menu;
+        MakeHandler({"C:\\Mes documents\\\xE9t\xE9.txt", "C:\\b c.txt"}, menu);
+        if (HasFatalFailure()) return;
+        // The request asks for a hidden window; the viewer is shown all the same.
+        EXPECT_EQ(S_OK, ChooseCommand(menu.Get(), SW_HIDE));
+    }
+    ASSERT_TRUE(ViewerReported()) << "no viewer reported within 20 s in " << folder_.Path();
+
+    std::vector<std::string> lists = FilesIn(lists_.Path());
+    ASSERT_EQ(1u, lists.size()) << "files in the temporary folder";
+    std::string listFile = lists_.File(lists[0]);
+    EXPECT_EQ("ok", ReadFileBytes(folder_.File("done"))) << "the program could not record";
+    EXPECT_EQ(Escaped("\"" + viewer_ + "\" \"C:\\b c.txt\" /f \"" + listFile + "\""),
+              Escaped(ReadFileBytes(folder_.File("command-line.txt"))));
+    EXPECT_EQ("5", ReadFileBytes(folder_.File("show.txt"))) << "show command (SW_SHOW is 5)";
+    EXPECT_EQ(Escaped("2\r\nC:\\Mes documents\\\xE9t\xE9.txt\r\nC:\\b c.txt\r\n"),
+              Escaped(ReadFileBytes(folder_.File("list.bin"))));
+}
+
+TEST_F(ViewerProcessTest, OnePathReachesTheViewerOnItsCommandLine) {
+    {
+        ComHold<IContextMenu> menu;
+        MakeHandler({"C:\\x\\y.txt"}, menu);
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(S_OK, ChooseCommand(menu.Get(), SW_SHOWMINNOACTIVE));
+    }
+    ASSERT_TRUE(ViewerReported()) << "no viewer reported within 20 s in " << folder_.Path();
+
+    EXPECT_EQ("ok", ReadFileBytes(folder_.File("done"))) << "the program could not record";
+    EXPECT_EQ(Escaped("\"" + viewer_ + "\" \"C:\\x\\y.txt\""),
+              Escaped(ReadFileBytes(folder_.File("command-line.txt"))));
+    EXPECT_EQ("5", ReadFileBytes(folder_.File("show.txt"))) << "show command (SW_SHOW is 5)";
+    EXPECT_FALSE(FileExists(folder_.File("list.bin"))) << "the viewer was given a list file";
+    EXPECT_TRUE(FilesIn(lists_.Path()).empty()) << "a list file was written for one path";
+}
+
+}  // namespace
+}  // namespace launchtest
