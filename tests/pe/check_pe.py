@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks the shipped Windows binaries from their PE headers, without running them:
-imports (Windows system DLLs only, no C++ runtime), the DLL's export table, and the
+imports (Windows system DLLs only, no C++ runtime), the DLL's export table, the programs'
+GUI subsystem, and the
 hardening every image must carry (ASLR with relocations, DEP, high-entropy ASLR on x64,
 NO_SEH on x86, no section both writable and executable).
 
@@ -34,7 +35,7 @@ class Image:
         opt = pe + 24
         self.magic = struct.unpack_from("<H", d, opt)[0]
         plus = self.magic == 0x20B
-        self.dll_characteristics = struct.unpack_from("<H", d, opt + 70)[0]
+        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", d, opt + 68)
         dirs = opt + (112 if plus else 96)
         self.dirs = [struct.unpack_from("<II", d, dirs + 8 * i) for i in range(16)]
         self.sections = []
@@ -128,6 +129,9 @@ def main():
         wx = [s[0] for s in img.sections if s[4] & SCN_EXECUTE and s[4] & SCN_WRITE]
         check(not wx, "%s has no section both writable and executable" % name,
               "writable and executable: " + ", ".join(wx))
+        if name.lower().endswith(".exe"):
+            # Both programs talk to the user through windows only: no console may pop up.
+            check(img.subsystem == 2, "%s is a GUI program" % name, "subsystem %d" % img.subsystem)
         if name.lower().endswith(".dll"):
             exports, nfuncs = img.exports()
             want = [("DllCanUnloadNow", 2), ("DllGetClassObject", 3)]
