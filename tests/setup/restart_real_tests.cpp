@@ -77,7 +77,10 @@ TEST_F(RealRestart, ProfileWriterEntryIsCarriedOut) {
     const std::string scratch = Scratch("vmxrestart-c");
 
     ScheduleDeleteAtRestart(scratch);
-    ASSERT_TRUE(vmxtest::FileExists(windows_ + "\\wininit.ini"));
+    char entry[MAX_PATH] = {};
+    GetPrivateProfileStringA("rename", "NUL", "", entry, sizeof entry,
+                             (windows_ + "\\wininit.ini").c_str());
+    ASSERT_EQ(scratch, entry) << "expected the entry NUL=" << scratch << " in [rename]";
     EXPECT_TRUE(vmxtest::FileExists(scratch)) << "deleted before the restart";
 
     Restart();
