@@ -6,7 +6,9 @@ std::string ProductDisplayName;
 char SystemDir[MAX_PATH];
 char WindowsDir[MAX_PATH];
 
-bool IsJapaneseSystem() { return GetSystemDefaultLangID() == 0x0411; }
+bool IsJapaneseSystem() {
+    return GetSystemDefaultLangID() == 0x0411;
+}
 
 bool IsWindowsNT() {
     static_assert(sizeof(OSVERSIONINFOA) == 148, "the structure size the system expects");

@@ -54,8 +54,8 @@ std::string DefaultErrorReportText(const char* className, const std::string& mes
 }
 
 void ShowDefaultErrorReport(const Exception& error) {
-    std::string text = DefaultErrorReportText(error.ClassName(), error.Message(),
-                                              error.RaiseAddress());
+    std::string text =
+        DefaultErrorReportText(error.ClassName(), error.Message(), error.RaiseAddress());
     SystemCalls.MessageBoxA(nullptr, text.c_str(), "Application Error",
                             MB_TASKMODAL | MB_ICONERROR);
 }

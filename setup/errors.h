@@ -21,11 +21,11 @@ private:
     const void* raiseAddress_ = nullptr;
 };
 
-#define VMX_ERROR_CLASS(Name, Base)                                   \
-    class Name : public Base {                                        \
-    public:                                                           \
-        using Base::Base;                                             \
-        const char* ClassName() const override { return #Name; }      \
+#define VMX_ERROR_CLASS(Name, Base)                              \
+    class Name : public Base {                                   \
+    public:                                                      \
+        using Base::Base;                                        \
+        const char* ClassName() const override { return #Name; } \
     }
 
 VMX_ERROR_CLASS(ERegistryException, Exception);

@@ -4,4 +4,6 @@
 
 #include "startup.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunSetup(GetCommandLineA()); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return RunSetup(GetCommandLineA());
+}

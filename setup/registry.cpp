@@ -40,7 +40,9 @@ std::string WithoutLeadingBackslash(const std::string& path) {
 
 }  // namespace
 
-TRegistry::~TRegistry() { ClosePath(); }
+TRegistry::~TRegistry() {
+    ClosePath();
+}
 
 bool TRegistry::IsRelativeKeyPath(const std::string& path) {
     return path.empty() || path[0] != '\\';
@@ -62,8 +64,9 @@ bool TRegistry::OpenPath(const std::string& path, bool create) {
     HKEY handle = nullptr;
     LONG result;
     if (create && !subKey.empty()) {
-        result = RegCreateKeyExA(BaseFor(relative), subKey.c_str(), 0, nullptr,
-                                 REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+        result =
+            RegCreateKeyExA(BaseFor(relative), subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &handle, nullptr);
     } else {
         result = RegOpenKeyExA(BaseFor(relative), subKey.c_str(), 0, KEY_ALL_ACCESS, &handle);
     }

@@ -1,6 +1,6 @@
 #include "system_calls.h"
 
 SetupSystemCalls SystemCalls = {
-    ::MessageBoxA, ::Sleep,     ::RegFlushKey, ::ShellExecuteA,
+    ::MessageBoxA,   ::Sleep,     ::RegFlushKey, ::ShellExecuteA,
     ::ExitWindowsEx, ::WriteFile, ::MoveFileExA, ::MoveFileA,
 };

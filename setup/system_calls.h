@@ -5,8 +5,11 @@
 // table, which starts out holding the real functions.
 #pragma once
 
+// shellapi.h needs the definitions of windows.h before it.
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
+// clang-format on
 
 struct SetupSystemCalls {
     decltype(&::MessageBoxA) MessageBoxA;

@@ -22,7 +22,10 @@ TEST(SplitArguments, FollowsTheSeparatorAndQuoteRules) {
         {"vmxinst.exe", {"vmxinst.exe"}},
         {"vmxinst.exe /uninstall", {"vmxinst.exe", "/uninstall"}},
         // Every code from 1 to 32 separates, not just blanks and tabs.
-        {"a\x01" "b\x1F" "c\r\nd", {"a", "b", "c", "d"}},
+        {"a\x01"
+         "b\x1F"
+         "c\r\nd",
+         {"a", "b", "c", "d"}},
         {"  lead   and  trail  ", {"lead", "and", "trail"}},
         // Quotes start and end runs, are removed, and keep blanks inside the argument.
         {"\"C:\\Program Files\\vmxinst.exe\" x", {"C:\\Program Files\\vmxinst.exe", "x"}},
@@ -70,7 +73,8 @@ TEST(FlowFor, UninstallsOnlyForTheExactSwitchAsFirstArgument) {
         {"/uninstall", SetupFlow::Install},
     };
     for (const FlowCase& c : cases) {
-        EXPECT_EQ(c.expected == SetupFlow::Uninstall, FlowFor(c.commandLine) == SetupFlow::Uninstall)
+        EXPECT_EQ(c.expected == SetupFlow::Uninstall,
+                  FlowFor(c.commandLine) == SetupFlow::Uninstall)
             << "command line [" << c.commandLine << "] should "
             << (c.expected == SetupFlow::Uninstall ? "uninstall" : "install");
     }

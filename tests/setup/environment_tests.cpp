@@ -40,7 +40,9 @@ TEST(Language, DisplayNameFollowsTheSystemsDefaultLanguage) {
     }
 }
 
-TEST(Platform, NtFamilyByDefault) { EXPECT_TRUE(IsWindowsNT()); }
+TEST(Platform, NtFamilyByDefault) {
+    EXPECT_TRUE(IsWindowsNT());
+}
 
 TEST(SystemFolders, FilledFromTheSystem) {
     FillSystemFolders();

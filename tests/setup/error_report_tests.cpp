@@ -40,7 +40,8 @@ CodeSection TextSectionOf(const unsigned char* base) {
     auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_SECTION_HEADER* s = IMAGE_FIRST_SECTION(nt);
     for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++s)
-        if (std::memcmp(s->Name, ".text\0\0", 8) == 0) return {s->VirtualAddress, s->Misc.VirtualSize};
+        if (std::memcmp(s->Name, ".text\0\0", 8) == 0)
+            return {s->VirtualAddress, s->Misc.VirtualSize};
     return {0, 0};
 }
 
@@ -57,7 +58,9 @@ std::string Hex8(unsigned long value) {
     return hex;
 }
 
-__attribute__((noinline)) void RaiseHere() { Raise<EFCreateError>("Cannot create file C:\\x.ini"); }
+__attribute__((noinline)) void RaiseHere() {
+    Raise<EFCreateError>("Cannot create file C:\\x.ini");
+}
 
 TEST(DefaultErrorReport, TextNamesClassModuleOffsetAndMessage) {
     const std::string module = OwnFileName();
@@ -100,7 +103,8 @@ TEST(DefaultErrorReport, OffsetPointsIntoTheRaisingCode) {
     std::uintptr_t offset = address - ProgramCodeStart();
     EXPECT_LT(offset, text.size) << "offset outside the code section";
     std::string report = DefaultErrorReportText("EFCreateError", "m", raisedAt);
-    EXPECT_NE(std::string::npos, report.find(" at " + Hex8(static_cast<unsigned long>(offset)) + "."))
+    EXPECT_NE(std::string::npos,
+              report.find(" at " + Hex8(static_cast<unsigned long>(offset)) + "."))
         << report;
 }
 
@@ -190,7 +194,8 @@ TEST(DefaultErrorReport, ChildProcessEndsWithExitCode1AfterTheReport) {
     // The offset lies inside the child's code section, read from its file.
     HMODULE image = LoadLibraryExA(child.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, image);
-    auto base = reinterpret_cast<const unsigned char*>(reinterpret_cast<std::uintptr_t>(image) & ~std::uintptr_t{3});
+    auto base = reinterpret_cast<const unsigned char*>(reinterpret_cast<std::uintptr_t>(image) &
+                                                       ~std::uintptr_t{3});
     CodeSection text = TextSectionOf(base);
     FreeLibrary(image);
     EXPECT_LT(offset, text.size) << "offset " << Hex8(offset) << " outside the child's code";

@@ -1,6 +1,5 @@
 // The built vmxinst.exe read as a file: its icon, its version, its imports and its kind.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <algorithm>
@@ -63,8 +62,8 @@ TEST_F(ProgramFile, MainIconHoldsA16AndA256ColourImageOf32By32) {
         EXPECT_EQ(32, e.width);
         EXPECT_EQ(32, e.height);
         DWORD size = 0;
-        auto image = static_cast<const BITMAPINFOHEADER*>(
-            Resource(MAKEINTRESOURCEA(e.id), RT_ICON, &size));
+        auto image =
+            static_cast<const BITMAPINFOHEADER*>(Resource(MAKEINTRESOURCEA(e.id), RT_ICON, &size));
         ASSERT_NE(nullptr, image) << "icon image " << e.id << " missing";
         EXPECT_EQ(32, image->biWidth);
         EXPECT_EQ(64, image->biHeight) << "colour and mask rows";

@@ -31,7 +31,9 @@ LONG WINAPI RecordFlush(HKEY key) {
     return ERROR_SUCCESS;
 }
 
-void WINAPI RecordSleep(DWORD ms) { g_calls.push_back("sleep " + std::to_string(ms)); }
+void WINAPI RecordSleep(DWORD ms) {
+    g_calls.push_back("sleep " + std::to_string(ms));
+}
 
 class RegistrationRemoval : public ::testing::Test {
 protected:

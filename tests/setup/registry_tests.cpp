@@ -21,7 +21,9 @@ using setuptest::SubKeyCount;
 const HKEY HKCU = HKEY_CURRENT_USER;
 
 // The path with a leading backslash: resolved against the root whatever key is open.
-std::string Absolute(const std::string& path) { return std::string("\\").append(path); }
+std::string Absolute(const std::string& path) {
+    return std::string("\\").append(path);
+}
 
 TEST(OpenPath, RelativePathsFollowTheOpenKeyAbsolutePathsTheRoot) {
     ScopedTestKey test;

@@ -165,8 +165,8 @@ TEST_F(CancelSelfDelete, RemovesTheFirstEntryNamingTheRunningProgram) {
     const std::string& o = own_;
     const std::string& O = ownUpper_;
     const CancelCase cases[] = {
-        {"entry in any folder and any case", "[rename]\nNUL=C:\\WINDOWS\\SYSTEM\\Shellext\\" + O +
-             "\nNUL=C:\\A.TMP\n",
+        {"entry in any folder and any case",
+         "[rename]\nNUL=C:\\WINDOWS\\SYSTEM\\Shellext\\" + O + "\nNUL=C:\\A.TMP\n",
          "[rename]\r\nNUL=C:\\A.TMP\r\n"},
         {"entry after a drive colon", "[RENAME]\r\nNUL=A:" + o + "\r\n", "[RENAME]\r\n"},
         {"only the first of two", "[RENAME]\nNUL=C:\\" + o + "\nNUL=D:\\Other\\" + O + "\n",
@@ -178,15 +178,16 @@ TEST_F(CancelSelfDelete, RemovesTheFirstEntryNamingTheRunningProgram) {
          "[rename]\nNUL=C:\\" + o + "\n[rename]\nNUL=C:\\" + o + "\n",
          "[rename]\r\n[rename]\r\nNUL=C:\\" + o + "\r\n"},
         {"one removal per section line",
-         "[rename]\nNUL=C:\\" + o + "\nx\n[rename]\nNUL=C:\\" + o + "\n", "[rename]\r\nx\r\n[rename]\r\n"},
+         "[rename]\nNUL=C:\\" + o + "\nx\n[rename]\nNUL=C:\\" + o + "\n",
+         "[rename]\r\nx\r\n[rename]\r\n"},
         {"no file", "", ""},
         {"no section line", "NUL=C:\\" + o + "\n", ""},
         {"entry above the first section line", "NUL=C:\\" + o + "\n[rename]\n", ""},
         {"blank before the equals sign", "[rename]\nNUL =C:\\" + o + "\n", ""},
         {"blank after the name", "[rename]\nNUL=C:\\" + o + " \n", ""},
         {"another name", "[rename]\nNUL=C:\\x" + o + "\nNUL=C:\\" + o + "\\sub\n", ""},
-        {"name beyond 260 characters", "[rename]\nNUL=C:\\" + std::string(260, 'a') + "\\" + o + "\n",
-         ""},
+        {"name beyond 260 characters",
+         "[rename]\nNUL=C:\\" + std::string(260, 'a') + "\\" + o + "\n", ""},
     };
     for (const CancelCase& c : cases) {
         DeleteFileA(wininit_.c_str());

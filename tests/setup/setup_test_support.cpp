@@ -15,7 +15,9 @@ ScopedWindowsDir::ScopedWindowsDir(const std::string& folder) {
     std::memcpy(WindowsDir, folder.c_str(), folder.size());
 }
 
-ScopedWindowsDir::~ScopedWindowsDir() { std::memcpy(WindowsDir, saved_, sizeof saved_); }
+ScopedWindowsDir::~ScopedWindowsDir() {
+    std::memcpy(WindowsDir, saved_, sizeof saved_);
+}
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
@@ -46,19 +48,18 @@ bool KeyExists(HKEY root, const std::string& path) {
 
 void CreateKey(HKEY root, const std::string& path) {
     HKEY key;
-    LONG result = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &key, nullptr);
+    LONG result =
+        RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (result != ERROR_SUCCESS)
-        throw std::runtime_error("cannot create key " + path + ": error " +
-                                 std::to_string(result));
+        throw std::runtime_error("cannot create key " + path + ": error " + std::to_string(result));
     RegCloseKey(key);
 }
 
 void SetStringValue(HKEY root, const std::string& path, const std::string& name,
                     const std::string& text) {
     HKEY key;
-    LONG result = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &key, nullptr);
+    LONG result =
+        RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (result == ERROR_SUCCESS) {
         result = RegSetValueExA(key, name.c_str(), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(text.c_str()),
@@ -85,8 +86,7 @@ ValueRead ReadValue(HKEY root, const std::string& path, const std::string& name)
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return read;
     DWORD size = 0;
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &read.type, nullptr, &size) ==
-        ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &read.type, nullptr, &size) == ERROR_SUCCESS) {
         read.bytes.resize(size);
         if (RegQueryValueExA(key, name.c_str(), nullptr, &read.type,
                              reinterpret_cast<BYTE*>(read.bytes.data()), &size) == ERROR_SUCCESS) {

@@ -78,7 +78,8 @@ TEST(LoadLines, MissingOrLockedFileRaisesEFOpenErrorAndKeepsTheList) {
     // Opened without sharing: a file another program holds open cannot be read.
     const std::string locked = folder.File("locked.ini");
     WriteFileBytes(locked, "a\r\n");
-    HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder =
+        CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     EXPECT_THROW(list.LoadLines(locked), EFOpenError);
     CloseHandle(holder);
