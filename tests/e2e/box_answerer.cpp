@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "test_files.h"
+
 namespace {
 
 const DWORD kWaitMs = 90000;
@@ -19,22 +21,6 @@ int ButtonFor(const char* answer) {
     if (!lstrcmpiA(answer, "NO")) return IDNO;
     if (!lstrcmpiA(answer, "RETRY")) return IDRETRY;
     return 0;
-}
-
-// Bytes as they are, but control characters and non-ASCII as \xNN, so the log is one line
-// per box and can be compared byte for byte.
-std::string Escaped(const char* text) {
-    std::string out;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        if (*p >= 0x20 && *p < 0x7F && *p != '\\') {
-            out += static_cast<char>(*p);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", *p);
-            out += hex;
-        }
-    }
-    return out;
 }
 
 struct Found {
@@ -106,8 +92,8 @@ int main(int argc, char** argv) {
         char caption[512] = {};
         GetWindowTextA(box, caption, sizeof caption);
         std::string text = BoxText(box);
-        std::fprintf(log, "BOX caption=%s text=%s answer=%s\n", Escaped(caption).c_str(),
-                     Escaped(text.c_str()).c_str(), argv[i]);
+        std::fprintf(log, "BOX caption=%s text=%s answer=%s\n", vmxtest::Escaped(caption).c_str(),
+                     vmxtest::Escaped(text).c_str(), argv[i]);
         std::fflush(log);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         DWORD start = GetTickCount();

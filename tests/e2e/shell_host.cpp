@@ -13,6 +13,8 @@
 
 #include <cstdio>
 #include <string>
+
+#include "test_files.h"
 #include <vector>
 
 namespace {
@@ -26,20 +28,6 @@ std::wstring Wide(const std::string& s) {
     MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
     w.resize(n - 1);
     return w;
-}
-
-std::string Escaped(const char* text) {
-    std::string out;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        if (*p >= 0x20 && *p < 0x7F && *p != '\\') {
-            out += static_cast<char>(*p);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", *p);
-            out += hex;
-        }
-    }
-    return out;
 }
 
 bool IsFolder(const std::string& path) {
@@ -85,7 +73,7 @@ void PrintMenu(HMENU menu) {
         if (info.fType & MFT_SEPARATOR)
             std::printf("menu: %2d  --------\n", i);
         else
-            std::printf("menu: %2d  %s%s\n", i, Escaped(text).c_str(),
+            std::printf("menu: %2d  %s%s\n", i, vmxtest::Escaped(text).c_str(),
                         id >= kFirstId && id <= kLastId ? "   <- VelluMax" : "");
     }
 }
