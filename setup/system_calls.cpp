@@ -1,6 +1,6 @@
 #include "system_calls.h"
 
 SetupSystemCalls SystemCalls = {
-    ::MessageBoxA,   ::Sleep,     ::RegFlushKey, ::ShellExecuteA,
-    ::ExitWindowsEx, ::WriteFile, ::MoveFileExA, ::MoveFileA,
+    ::MessageBoxA, ::Sleep,       ::RegFlushKey, ::ShellExecuteA,       ::ExitWindowsEx,
+    ::WriteFile,   ::MoveFileExA, ::MoveFileA,   ::WaitForSingleObject,
 };

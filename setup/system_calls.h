@@ -1,8 +1,8 @@
 // The Windows calls that tests must be able to script: the message boxes (nobody answers
 // them under test), the fixed pauses, the registry flush, opening the readme, the restart
-// request, and the file calls whose failures cannot be made for real (a short write, a
-// replace that the system does not offer). The program calls them only through this
-// table, which starts out holding the real functions.
+// request, the polls of the INF installer, and the file calls whose failures cannot be made
+// for real (a short write, a replace that the system does not offer). The program calls
+// them only through this table, which starts out holding the real functions.
 #pragma once
 
 // shellapi.h needs the definitions of windows.h before it.
@@ -20,6 +20,7 @@ struct SetupSystemCalls {
     decltype(&::WriteFile) WriteFile;
     decltype(&::MoveFileExA) MoveFileExA;
     decltype(&::MoveFileA) MoveFileA;
+    decltype(&::WaitForSingleObject) WaitForSingleObject;
 };
 
 extern SetupSystemCalls SystemCalls;

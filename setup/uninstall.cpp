@@ -1,3 +1,106 @@
 #include "uninstall.h"
 
-void RunUninstall() {}
+#include <windows.h>
+
+#include <cstring>
+
+#include "delete_with_retry.h"
+#include "environment.h"
+#include "registration_removal.h"
+#include "registry.h"
+#include "restart_delete.h"
+#include "setup_file.h"
+#include "setup_texts.h"
+#include "system_calls.h"
+
+namespace {
+
+const char kUninstallEntry[] = "SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelluMax";
+const char kApprovedExtensions[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+const char kClassId[] = "{0b95b7e0-c8b9-11cf-8f59-444553540000}";
+const char kMakerKey[] = "Software\\Caldwyn";
+
+bool Confirmed() {
+    const std::string caption = ProductDisplayName + Texts::UninstallQuestionCaptionSuffix;
+    const std::string text = IsJapaneseSystem()
+                                 ? ProductDisplayName + Texts::UninstallConfirmationJapaneseAfter
+                                 : Texts::UninstallConfirmationFrenchBefore + ProductDisplayName +
+                                       Texts::UninstallConfirmationFrenchAfter;
+    return SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(),
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDNO;
+}
+
+// The entry in the list of installed programs, the INF file's approval of the class, the
+// user's settings, and the maker's key when nothing else is left in it.
+void RemoveProductKeys() {
+    TRegistry registry;
+    registry.SelectRoot(HKEY_LOCAL_MACHINE);
+    registry.RemoveTree(kUninstallEntry);
+    if (registry.OpenPath(kApprovedExtensions, false)) {
+        // Only the product's value: the list belongs to the shell.
+        RegDeleteValueA(registry.CurrentHandle, kClassId);
+        registry.ClosePath();
+    }
+
+    registry.SelectRoot(HKEY_CURRENT_USER);
+    registry.RemoveTree("Software\\Caldwyn\\Vellumax\\lastModified");
+    registry.RemoveTree("Software\\Caldwyn\\Vellumax\\setting");
+    registry.RemoveTree("Software\\Caldwyn\\Vellumax");
+
+    // Opened with creation so that an absent key is seen as empty and goes again. A key
+    // that can be neither opened nor created cannot be looked into: it stays, whatever it
+    // holds. Closed before the removal, so that the path resolves against the root.
+    if (registry.OpenPath(kMakerKey, true) && !registry.HasChildKeys()) {
+        registry.ClosePath();
+        registry.RemoveTree(kMakerKey);
+    }
+}
+
+void Report(const std::string& setupFile) {
+    const bool japanese = IsJapaneseSystem();
+    std::string text =
+        japanese
+            ? Texts::UninstallReportJapaneseBefore + setupFile + Texts::UninstallReportJapaneseAfter
+            : Texts::UninstallReportFrenchBefore + setupFile + Texts::UninstallReportFrenchAfter;
+    const std::string caption = ProductDisplayName + Texts::UninstallReportCaptionSuffix;
+    if (IsWindowsNT()) {
+        SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONQUESTION);
+        return;
+    }
+    text += "\r\r";
+    text += japanese ? Texts::RestartQuestionJapanese : Texts::RestartQuestionFrench;
+    if (SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(),
+                                MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (!SystemCalls.ExitWindowsEx(EWX_REBOOT, 0))
+        SystemCalls.MessageBoxA(nullptr, Texts::RestartRefused, ProductDisplayName.c_str(), MB_OK);
+}
+
+}  // namespace
+
+void RunUninstall() {
+    FillSystemFolders();
+    if (!Confirmed()) return;
+
+    RemoveDiskInfoVerbs();
+    RemoveShellExtensionRegistration();
+    RemoveProductKeys();
+    SystemCalls.RegFlushKey(HKEY_CLASSES_ROOT);
+    SystemCalls.RegFlushKey(HKEY_LOCAL_MACHINE);
+    SystemCalls.RegFlushKey(HKEY_CURRENT_USER);
+    SystemCalls.Sleep(3000);
+
+    const std::string shellext =
+        std::string(SystemDir, strnlen(SystemDir, MAX_PATH)) + "\\Shellext\\";
+    for (const char* name : {"vmxtool.exe", "vmxtool.dll", "vmxtool.txt"})
+        DeleteFileWithRetry(shellext + name);
+
+    // The running program cannot delete its own file; the next start of Windows does.
+    const std::string setupFile = SetupFilePath();
+    if (IsWindowsNT())
+        MoveFileExA(SetupFileAtRestart().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    else
+        ScheduleDeleteAtRestart(setupFile);
+    Report(setupFile);
+}

@@ -1,0 +1,75 @@
+#include "inf_installer.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "environment.h"
+#include "scoped_handle.h"
+#include "system_calls.h"
+
+namespace {
+
+const char kInfName[] = "vmxtool.inf";
+const char kInstallSection[] = "InstallHinfSection DefaultInstall 132 ";
+
+// The program in a system folder, quoted, then its arguments.
+std::string QuotedProgram(const char* folder, const char* program) {
+    std::string text = "\"";
+    text.append(folder, strnlen(folder, MAX_PATH));
+    text += "\\";
+    text += program;
+    text += "\" ";
+    return text;
+}
+
+}  // namespace
+
+std::string InfFullPath() {
+    char path[MAX_PATH] = {};
+    DWORD length = GetFullPathNameA(kInfName, MAX_PATH, path, nullptr);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    return std::string(path, length);
+}
+
+bool InfFileExists(const std::string& path) {
+    if (path.empty()) return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string BuildInstallCommand() {
+    const std::string infPath = InfFullPath();
+    if (IsWindowsNT())
+        return QuotedProgram(SystemDir, "rundll32.exe") + "setupapi.dll," + kInstallSection +
+               infPath;
+
+    char shortInfPath[MAX_PATH] = {};
+    DWORD length = infPath.empty() ? 0 : GetShortPathNameA(infPath.c_str(), shortInfPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    return QuotedProgram(WindowsDir, "RUNDLL.EXE") + "setupx.dll," + kInstallSection +
+           std::string(shortInfPath, length);
+}
+
+bool RunInfInstaller(const std::string& command) {
+    if (command.empty()) return false;
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
+                        nullptr, nullptr, &startup, &started))
+        return false;
+    // Declared thread first: the process handle is closed first.
+    ScopedHandle thread(started.hThread);
+    ScopedHandle process(started.hProcess);
+    while (SystemCalls.WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT)
+        SystemCalls.Sleep(100);
+    return true;
+}

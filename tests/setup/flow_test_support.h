@@ -1,0 +1,133 @@
+// What the tests of the installation and uninstallation share: the product's keys and files
+// in the test prefix and a guard that leaves them as it found them, the package beside the
+// built files, keys the flows may not write, and the expected texts in the run's language.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+
+namespace flowtest {
+
+const HKEY HKCR = HKEY_CLASSES_ROOT;
+const HKEY HKLM = HKEY_LOCAL_MACHINE;
+const HKEY HKCU = HKEY_CURRENT_USER;
+
+extern const char kClassId[];
+extern const std::string kClassKey;
+extern const std::string kFileHandler;
+extern const std::string kFolderHandler;
+extern const std::string kDriveVerb;
+extern const std::string kDirectoryVerb;
+extern const std::string kFolderVerb;
+extern const std::string kUninstallEntry;
+extern const std::string kApproved;
+extern const std::string kSessionManager;
+
+// Text in a code page, for expected bytes: Ansi(u"Désinstallation", 1252).
+std::string Ansi(const std::u16string& text, UINT codePage);
+// LC_ALL names Japanese: the flows must speak Japanese.
+bool JapaneseRun();
+// "VelluMax", or "ベルマMAX" in code page 932 on a Japanese run.
+std::string ExpectedDisplayName();
+
+std::string SystemFolder();    // as GetSystemDirectoryA gives it
+std::string WindowsFolder();   // as GetWindowsDirectoryA gives it
+std::string ShellextFolder();  // SystemFolder() + "\Shellext"
+
+// The product's keys, files, the approval of its class, the maker's key, the restart-time
+// deletions (PendingFileRenameOperations and wininit.ini) and the Wine version settings of
+// a program named vmxinst.exe: removed or saved when the guard is made, and removed or put
+// back when it goes. Tests that use it run alone (RUN_SERIAL).
+class ProductStateGuard {
+public:
+    ProductStateGuard();
+    ~ProductStateGuard();
+    ProductStateGuard(const ProductStateGuard&) = delete;
+    ProductStateGuard& operator=(const ProductStateGuard&) = delete;
+
+private:
+    void RemoveProductState();
+    bool shellextExisted_;
+    bool approvedExisted_;
+    bool pendingExisted_;
+    std::string pendingData_;
+    bool wininitExisted_;
+    std::string wininitBytes_;
+};
+
+// The package as a user unpacks it: vmxtool.inf, vmxtool.txt and the built vmxtool.dll,
+// vmxtool.exe and vmxinst.exe in a folder whose name has spaces, below the temporary folder
+// or, for the Windows 95 family's installer, whose command line is short, below C:\.
+class InstallSource {
+public:
+    enum Place { InTemp, NearRoot };
+    explicit InstallSource(Place place = InTemp);
+    ~InstallSource();
+    InstallSource(const InstallSource&) = delete;
+    InstallSource& operator=(const InstallSource&) = delete;
+    const std::string& Folder() const { return folder_; }
+    std::string File(const std::string& name) const { return folder_ + "\\" + name; }
+
+private:
+    std::string base_;
+    std::string folder_;
+};
+
+// Runs the INF file of the source with the system's installer, as an earlier installation
+// did, and waits for its end.
+void InstallWithInf(const InstallSource& source);
+
+class ScopedCurrentDirectory {
+public:
+    explicit ScopedCurrentDirectory(const std::string& folder);
+    ~ScopedCurrentDirectory();
+    ScopedCurrentDirectory(const ScopedCurrentDirectory&) = delete;
+    ScopedCurrentDirectory& operator=(const ScopedCurrentDirectory&) = delete;
+
+private:
+    std::string saved_;
+};
+
+// A key that may be read and deleted but not opened with full access, as where the user
+// lacks the rights to change it. At scope exit full access comes back, so that cleaning up
+// can remove it.
+class LockedKey {
+public:
+    LockedKey(HKEY root, const std::string& path);
+    ~LockedKey();
+    LockedKey(const LockedKey&) = delete;
+    LockedKey& operator=(const LockedKey&) = delete;
+
+private:
+    HKEY root_;
+    std::string path_;
+};
+
+// A string value written for a scope and deleted at its end.
+class ScopedStringValue {
+public:
+    ScopedStringValue(HKEY root, const std::string& key, const std::string& name,
+                      const std::string& text);
+    ~ScopedStringValue();
+    ScopedStringValue(const ScopedStringValue&) = delete;
+    ScopedStringValue& operator=(const ScopedStringValue&) = delete;
+
+private:
+    HKEY root_;
+    std::string key_, name_;
+};
+
+// The names in PendingFileRenameOperations, source and target in turn, without the closing
+// empty name; empty when the value is absent.
+std::vector<std::string> PendingRenames();
+bool PendingRenamesPresent();
+
+// Runs the program with the arguments (a quoted program path first) and returns its exit
+// code; ends it after the limit so that a hanging installer cannot stall the tests.
+DWORD RunBounded(const std::string& commandLine, DWORD limitMs);
+
+}  // namespace flowtest

@@ -1,0 +1,202 @@
+// The installation flow on the test prefix: the real registry, the real files and the
+// system's INF installer running the product's INF file; the user's answers, the pauses and
+// the readme opening scripted. Every case runs in French, Japanese and English.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "flow_test_support.h"
+#include "scripted_user.h"
+#include "setup_test_support.h"
+#include "startup.h"
+#include "test_files.h"
+
+namespace {
+
+using flowtest::Ansi;
+using flowtest::BoxLine;
+using flowtest::ExpectedDisplayName;
+using flowtest::HKCR;
+using flowtest::HKLM;
+using flowtest::JapaneseRun;
+using setuptest::KeyExists;
+using setuptest::ReadValue;
+using setuptest::SetStringValue;
+using Calls = std::vector<std::string>;
+
+std::string Caption() {
+    return ExpectedDisplayName() + " FR   ";
+}
+
+std::string StartBox() {
+    std::string text =
+        JapaneseRun() ? ExpectedDisplayName() + Ansi(u" のインストールを開始します.", 932)
+                      : Ansi(u" Voici la version FRANÇAISE de ", 1252) + ExpectedDisplayName() +
+                            Ansi(u"\r\r\"OK\" pour débuter l'installation.", 1252);
+    return BoxLine(0x41, Caption(), text);
+}
+
+std::string OfferBox() {
+    std::string text =
+        JapaneseRun()
+            ? Ansi(
+                  u"エクスプローラでのフォルダの右クリックメニューに「ディスク情報」表示機能を追加"
+                  u"します.",
+                  932)
+            : Ansi(
+                  u"Votre système peut être configuré pour lancer 'Infos disque' depuis le menu "
+                  u"contextuel de l'Explorer.",
+                  1252);
+    return BoxLine(0x41, Caption(), text);
+}
+
+std::string MissingInfBox(const std::string& path) {
+    std::string intro = JapaneseRun() ? Ansi(u"ファイルが見つかりません : ", 932)
+                                      : Ansi(u"Impossible de trouver le fichier spécifié : ", 1252);
+    return BoxLine(0x10, Caption(), intro + path);
+}
+
+std::string ReadmeOpening() {
+    return "open verb=- file=" +
+           vmxtest::Escaped(flowtest::SystemFolder() + "\\shellext\\vmxtool.txt") +
+           " params=- dir=- show=1";
+}
+
+std::string Value(HKEY root, const std::string& key) {
+    setuptest::ValueRead read = ReadValue(root, key, "");
+    if (!read.found) return "<missing>";
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), read.type) << key;
+    return read.bytes;  // the terminating NUL included
+}
+
+std::string Sz(const std::string& text) {
+    return text + std::string(1, '\0');
+}
+
+bool Installed(const std::string& name) {
+    return vmxtest::FileExists(flowtest::ShellextFolder() + "\\" + name);
+}
+
+class Installation : public ::testing::Test {
+protected:
+    int Install() {
+        flowtest::ScopedScript scripted(script_);
+        return RunSetup("vmxinst.exe");
+    }
+
+    // An earlier installation's verbs and registration, with marks that the INF file does
+    // not write.
+    void PlantEarlierInstallation() {
+        for (const std::string& verb :
+             {flowtest::kDriveVerb, flowtest::kDirectoryVerb, flowtest::kFolderVerb}) {
+            SetStringValue(HKCR, verb, "", "old label");
+            SetStringValue(HKCR, verb + "\\command", "", "old.exe %1");
+        }
+        SetStringValue(HKCR, flowtest::kClassKey + "\\EarlierMark", "", "x");
+    }
+
+    flowtest::ProductStateGuard guard_;
+    flowtest::Script script_;
+};
+
+TEST_F(Installation, MissingInfIsReportedWithTheCurrentFolderAndNothingChanges) {
+    PlantEarlierInstallation();
+    flowtest::InstallSource source;  // the INF exists, but not in the current folder
+    vmxtest::TempFolder elsewhere;
+    CreateDirectoryA(elsewhere.File("sub").c_str(), nullptr);
+    vmxtest::TempFolder withFolderNamedLikeInf;
+    CreateDirectoryA(withFolderNamedLikeInf.File("vmxtool.inf").c_str(), nullptr);
+
+    for (const std::string& folder : {elsewhere.Path(), withFolderNamedLikeInf.Path()}) {
+        SCOPED_TRACE("current folder " + folder);
+        script_.calls.clear();
+        script_.answers = {IDOK};
+        {
+            flowtest::ScopedCurrentDirectory current(folder);
+            EXPECT_EQ(0, Install());
+        }
+        EXPECT_EQ(Calls{MissingInfBox(folder + "\\vmxtool.inf")}, script_.calls);
+    }
+    EXPECT_EQ(Sz("old label"), Value(HKCR, flowtest::kFolderVerb)) << "the folder verb was touched";
+    EXPECT_EQ(Sz("old label"), Value(HKCR, flowtest::kDriveVerb)) << "the drive verb was touched";
+    EXPECT_TRUE(KeyExists(HKCR, flowtest::kClassKey + "\\EarlierMark")) << "registration removed";
+    EXPECT_FALSE(Installed("vmxtool.dll"));
+}
+
+TEST_F(Installation, CancelAtTheStartChangesNothing) {
+    // Esc on an OK/Cancel box answers Cancel too.
+    PlantEarlierInstallation();
+    flowtest::InstallSource source;
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    script_.answers = {IDCANCEL};
+
+    EXPECT_EQ(0, Install());
+
+    EXPECT_EQ(Calls{StartBox()}, script_.calls);
+    EXPECT_EQ(Sz("old label"), Value(HKCR, flowtest::kFolderVerb));
+    EXPECT_EQ(Sz("old label"), Value(HKCR, flowtest::kDirectoryVerb));
+    EXPECT_TRUE(KeyExists(HKCR, flowtest::kClassKey + "\\EarlierMark"));
+    EXPECT_FALSE(Installed("vmxtool.dll"));
+}
+
+TEST_F(Installation, AcceptedOfferWritesTheVerbsAndTheInfInstallsBeforeTheReadmeOpens) {
+    PlantEarlierInstallation();
+    flowtest::InstallSource source;
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    script_.answers = {IDOK, IDOK};
+    bool installedWhenOpened = false;
+    script_.atOpen = [&] {
+        installedWhenOpened = Installed("vmxtool.dll") && Installed("vmxtool.exe") &&
+                              Installed("vmxtool.txt") && Installed("vmxinst.exe") &&
+                              KeyExists(HKLM, flowtest::kUninstallEntry);
+    };
+
+    EXPECT_EQ(0, Install());
+
+    EXPECT_EQ((Calls{StartBox(), OfferBox(), "flush HKCR", "sleep 3000", "installer ended",
+                     ReadmeOpening()}),
+              script_.calls);
+    EXPECT_EQ(script_.pollsTimedOut, script_.pollPauses) << "every poll that timed out pauses";
+    EXPECT_TRUE(installedWhenOpened) << "the readme was opened before the INF file was done";
+
+    const std::string label = JapaneseRun() ? Ansi(u"ディスク情報(&I)", 932) : "&Infos disque";
+    std::string command = "\"";
+    command += flowtest::SystemFolder() + "\\Shellext\\vmxtool.exe\" \"%1\" /dinfo";
+    for (const std::string& verb : {flowtest::kDriveVerb, flowtest::kDirectoryVerb}) {
+        EXPECT_EQ(Sz(label), Value(HKCR, verb)) << verb;
+        EXPECT_EQ(Sz(command), Value(HKCR, verb + "\\command")) << verb;
+    }
+    EXPECT_FALSE(KeyExists(HKCR, flowtest::kFolderVerb)) << "the folder verb stayed";
+
+    // The earlier registration went before the INF file wrote the new one.
+    EXPECT_FALSE(KeyExists(HKCR, flowtest::kClassKey + "\\EarlierMark"));
+    EXPECT_EQ(Sz(flowtest::SystemFolder() + "\\Shellext\\vmxtool.dll"),
+              Value(HKCR, flowtest::kClassKey + "\\InprocServer32"));
+    EXPECT_EQ(Sz(flowtest::kClassId), Value(HKCR, flowtest::kFileHandler));
+    EXPECT_EQ(Sz(flowtest::kClassId), Value(HKCR, flowtest::kFolderHandler));
+    EXPECT_TRUE(ReadValue(HKLM, flowtest::kApproved, flowtest::kClassId).found);
+    EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxtool.dll")),
+              vmxtest::ReadFileBytes(flowtest::ShellextFolder() + "\\vmxtool.dll"));
+}
+
+TEST_F(Installation, DeclinedOfferRemovesEarlierVerbsAndStillInstalls) {
+    PlantEarlierInstallation();
+    flowtest::InstallSource source;
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    script_.answers = {IDOK, IDCANCEL};
+
+    EXPECT_EQ(0, Install());
+
+    EXPECT_EQ((Calls{StartBox(), OfferBox(), "flush HKCR", "sleep 3000", "installer ended",
+                     ReadmeOpening()}),
+              script_.calls);
+    for (const std::string& verb :
+         {flowtest::kDriveVerb, flowtest::kDirectoryVerb, flowtest::kFolderVerb})
+        EXPECT_FALSE(KeyExists(HKCR, verb)) << verb << " stayed";
+    EXPECT_FALSE(KeyExists(HKCR, flowtest::kClassKey + "\\EarlierMark"));
+    EXPECT_TRUE(Installed("vmxtool.dll"));
+    EXPECT_TRUE(KeyExists(HKLM, flowtest::kUninstallEntry));
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+// The uninstallation flow on the test prefix after a real installation by the INF file: the
+// real registry, the real files and their real refusals; the user's answers, the pauses and
+// flushes scripted. Every case runs in French, Japanese and English.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "flow_test_support.h"
+#include "scripted_user.h"
+#include "setup_test_support.h"
+#include "startup.h"
+#include "test_files.h"
+
+namespace {
+
+using flowtest::Ansi;
+using flowtest::BoxLine;
+using flowtest::ExpectedDisplayName;
+using flowtest::HKCR;
+using flowtest::HKCU;
+using flowtest::HKLM;
+using flowtest::JapaneseRun;
+using setuptest::KeyExists;
+using setuptest::SetStringValue;
+using Calls = std::vector<std::string>;
+
+std::string QuestionCaption() {
+    return ExpectedDisplayName() + Ansi(u" Français ", 1252);
+}
+
+std::string ConfirmationBox() {
+    std::string text = JapaneseRun()
+                           ? ExpectedDisplayName() + Ansi(u" をアンインストールしますか？", 932)
+                           : Ansi(u" Cela supprimera les composants de ", 1252) +
+                                 ExpectedDisplayName() + Ansi(u". D'accord?", 1252);
+    return BoxLine(0x124, QuestionCaption(), text);
+}
+
+// The path that the report names: always under the system folder as the program sees it.
+std::string SetupFileNamed() {
+    return flowtest::SystemFolder() + "\\Shellext\\vmxinst.exe";
+}
+
+std::string ReportBox() {
+    std::string text =
+        JapaneseRun()
+            ? Ansi(u"アンインストールが終了しました。  \r\r", 932) + SetupFileNamed() +
+                  Ansi(u"を削除するためにコンピュータを再起動する必要があります。", 932)
+            : Ansi(u"Désinstallation OK. \r\rRemarque: ", 1252) + SetupFileNamed() +
+                  Ansi(u" sera supprimé dès le prochain redémarrage de Windows...   ", 1252);
+    return BoxLine(0x20, ExpectedDisplayName() + " uninstall", text);
+}
+
+std::string AccessDeniedBox(const std::string& path) {
+    std::string intro =
+        JapaneseRun() ? Ansi(u"アクセスできません : ", 932) : Ansi(u"Acces refusé à :   ", 1252);
+    return BoxLine(0x35, QuestionCaption(), intro + path);
+}
+
+const Calls kRegistryWork = {"flush HKCR", "sleep 3000", "flush HKCR",
+                             "flush HKLM", "flush HKCU", "sleep 3000"};
+
+Calls Conversation(std::initializer_list<std::string> before,
+                   std::initializer_list<std::string> after) {
+    Calls calls(before);
+    calls.insert(calls.end(), kRegistryWork.begin(), kRegistryWork.end());
+    calls.insert(calls.end(), after);
+    return calls;
+}
+
+std::string Installed(const std::string& name) {
+    return flowtest::ShellextFolder() + "\\" + name;
+}
+
+// Without WOW64's file-system redirection: the files as the system's own restart
+// processing sees them.
+bool ExistsNatively(const std::string& path) {
+    PVOID redirection = nullptr;
+    BOOL disabled = Wow64DisableWow64FsRedirection(&redirection);
+    bool exists = vmxtest::FileExists(path);
+    if (disabled) Wow64RevertWow64FsRedirection(redirection);
+    return exists;
+}
+
+class Uninstallation : public ::testing::Test {
+protected:
+    int Uninstall() {
+        flowtest::ScopedScript scripted(script_);
+        return RunSetup("vmxinst.exe /uninstall");
+    }
+
+    // What an installation with the offer accepted leaves, and the user's settings.
+    void InstallProduct() {
+        flowtest::InstallWithInf(source_);
+        for (const std::string& verb : {flowtest::kDriveVerb, flowtest::kDirectoryVerb}) {
+            SetStringValue(HKCR, verb, "", "&Infos disque");
+            SetStringValue(HKCR, verb + "\\command", "", "vmxtool.exe \"%1\" /dinfo");
+        }
+        SetStringValue(HKCU, "Software\\Caldwyn\\Vellumax\\lastModified\\Files", "1", "a");
+        SetStringValue(HKCU, "Software\\Caldwyn\\Vellumax\\setting", "Sort", "name");
+    }
+
+    flowtest::ProductStateGuard guard_;
+    flowtest::InstallSource source_;
+    flowtest::Script script_;
+};
+
+TEST_F(Uninstallation, NoAtTheConfirmationChangesNothing) {
+    InstallProduct();
+    script_.answers = {IDNO};
+
+    EXPECT_EQ(0, Uninstall());
+
+    EXPECT_EQ(Calls{ConfirmationBox()}, script_.calls);
+    EXPECT_TRUE(KeyExists(HKCR, flowtest::kClassKey));
+    EXPECT_TRUE(KeyExists(HKCR, flowtest::kDriveVerb));
+    EXPECT_TRUE(KeyExists(HKLM, flowtest::kUninstallEntry));
+    EXPECT_TRUE(KeyExists(HKCU, "Software\\Caldwyn\\Vellumax\\setting"));
+    for (const char* name : {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt", "vmxinst.exe"})
+        EXPECT_TRUE(vmxtest::FileExists(Installed(name))) << name << " went";
+    EXPECT_FALSE(flowtest::PendingRenamesPresent()) << "a restart deletion was registered";
+}
+
+TEST_F(Uninstallation, RemovesKeysAndFilesAndLeavesTheSetupProgramToTheRestart) {
+    InstallProduct();
+    // Another extension approved beside this one keeps its approval.
+    const std::string other = "{11111111-2222-3333-4444-555555555555}";
+    flowtest::ScopedStringValue otherApproval(HKLM, flowtest::kApproved, other, "Other");
+    script_.answers = {IDYES, IDOK};
+
+    EXPECT_EQ(0, Uninstall());
+
+    EXPECT_EQ(Conversation({ConfirmationBox()}, {ReportBox()}), script_.calls);
+    for (const std::string& key :
+         {flowtest::kClassKey, flowtest::kFileHandler, flowtest::kFolderHandler,
+          flowtest::kDriveVerb, flowtest::kDirectoryVerb})
+        EXPECT_FALSE(KeyExists(HKCR, key)) << key << " stayed";
+    EXPECT_FALSE(KeyExists(HKLM, flowtest::kUninstallEntry));
+    EXPECT_FALSE(setuptest::ReadValue(HKLM, flowtest::kApproved, flowtest::kClassId).found)
+        << "the class is still approved";
+    EXPECT_TRUE(setuptest::ReadValue(HKLM, flowtest::kApproved, other).found)
+        << "another extension's approval went";
+    EXPECT_FALSE(KeyExists(HKCU, "Software\\Caldwyn")) << "the empty maker's key stayed";
+    for (const char* name : {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt"})
+        EXPECT_FALSE(vmxtest::FileExists(Installed(name))) << name << " stayed";
+    EXPECT_TRUE(vmxtest::FileExists(Installed("vmxinst.exe"))) << "deleted before the restart";
+
+    // One pending deletion, naming the file where the restart processing will find it.
+    std::vector<std::string> pending = flowtest::PendingRenames();
+    ASSERT_EQ(2u, pending.size()) << "expected one source and an empty target";
+    EXPECT_EQ("", pending[1]);
+    ASSERT_EQ(0u, pending[0].find("\\??\\")) << pending[0];
+    const std::string scheduled = pending[0].substr(4);
+    EXPECT_TRUE(ExistsNatively(scheduled)) << scheduled << " is not the installed setup program";
+    SetFileAttributesA(Installed("vmxinst.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(Installed("vmxinst.exe").c_str());
+    EXPECT_FALSE(ExistsNatively(scheduled))
+        << scheduled << " is another file than the installed one";
+}
+
+TEST_F(Uninstallation, AccessDeniedWithRetryThenCancelLeavesThatFileOnly) {
+    InstallProduct();
+    const std::string dll = Installed("vmxtool.dll");
+    SetFileAttributesA(dll.c_str(), FILE_ATTRIBUTE_READONLY);
+    script_.answers = {IDYES, IDRETRY, IDCANCEL, IDOK};
+
+    EXPECT_EQ(0, Uninstall());
+
+    EXPECT_EQ(Conversation({ConfirmationBox()},
+                           {AccessDeniedBox(dll), AccessDeniedBox(dll), ReportBox()}),
+              script_.calls);
+    EXPECT_TRUE(vmxtest::FileExists(dll));
+    EXPECT_FALSE(vmxtest::FileExists(Installed("vmxtool.exe")));
+    EXPECT_FALSE(vmxtest::FileExists(Installed("vmxtool.txt")))
+        << "the flow stopped at the refusal";
+}
+
+TEST_F(Uninstallation, RetryAfterTheRefusalIsGoneDeletesTheFile) {
+    InstallProduct();
+    const std::string dll = Installed("vmxtool.dll");
+    SetFileAttributesA(dll.c_str(), FILE_ATTRIBUTE_READONLY);
+    script_.answers = {IDYES, IDRETRY, IDOK};
+    script_.atBox = [&](const std::string& text) {
+        // While the refusal is on screen, the user makes the file deletable.
+        if (text.find(dll) != std::string::npos)
+            SetFileAttributesA(dll.c_str(), FILE_ATTRIBUTE_NORMAL);
+    };
+
+    EXPECT_EQ(0, Uninstall());
+
+    EXPECT_EQ(Conversation({ConfirmationBox()}, {AccessDeniedBox(dll), ReportBox()}),
+              script_.calls);
+    EXPECT_FALSE(vmxtest::FileExists(dll));
+}
+
+TEST_F(Uninstallation, CleanSystemShowsOnlyTheConfirmationAndTheReport) {
+    script_.answers = {IDYES, IDOK};
+
+    EXPECT_EQ(0, Uninstall());
+
+    EXPECT_EQ(Conversation({ConfirmationBox()}, {ReportBox()}), script_.calls);
+    EXPECT_FALSE(KeyExists(HKCU, "Software\\Caldwyn")) << "the maker's key was left behind";
+}
+
+}  // namespace
