@@ -79,7 +79,10 @@ cleanup() {
 trap cleanup EXIT
 start_display
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=fr_FR.UTF-8
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The user's programs run on a French system; Wine's own tools report in English, so that
+# their output reads the same everywhere.
+UI_LOCALE=fr_FR.UTF-8
 mkdir -p "$WORK"
 
 # ---- prefixes: one clean base per architecture, copied for every scenario ----
@@ -123,28 +126,32 @@ end_prefix() {
 }
 
 # Runs a program of this flavour; the loader follows the program's own bitness.
-run_wine() { timeout 120 wine "$@"; }
+run_wine() { LC_ALL=$UI_LOCALE timeout 120 wine "$@"; }
+reg_tool() { LC_ALL=en_US.UTF-8 wine reg "$@"; }
 
 # reg_value <key> <value name or ""> -> the value's data, or "<missing>"
 reg_value() {
-  local out
-  if [ -z "$2" ]; then
-    out=$(wine reg query "$1" /ve $REGVIEW 2>/dev/null | tr -d '\r' | grep -E '^\s+\(Default\)')
-    out=$(printf '%s' "$out" | sed -E 's/^\s+\(Default\)\s+REG_SZ\s+//')
-  else
-    out=$(wine reg query "$1" /v "$2" $REGVIEW 2>/dev/null | tr -d '\r' | grep -E "^\s+$2\s")
-    out=$(printf '%s' "$out" | sed -E "s/^\s+$2\s+REG_[A-Z_]+\s+//")
-  fi
-  [ -n "$out" ] && printf '%s' "$out" || printf '<missing>'
+  local line name args
+  if [ -z "$2" ]; then args=(/ve); name='(Default)'; else args=(/v "$2"); name=$2; fi
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    line=${line#"    "}
+    if [[ "$line" == "$name    REG_"* ]]; then
+      line=${line#"$name    "}
+      printf '%s' "${line#*    }"
+      return
+    fi
+  done < <(reg_tool query "$1" "${args[@]}" $REGVIEW 2>/dev/null)
+  printf '<missing>'
 }
-key_exists() { wine reg query "$1" $REGVIEW >/dev/null 2>&1; }
+key_exists() { reg_tool query "$1" $REGVIEW >/dev/null 2>&1; }
 
 # answer_boxes <log> <answer>...: starts the user's side in the background
 answer_boxes() {
   local log=$1
   shift
   : >"$WINEPREFIX/drive_c/e2e/$log"
-  timeout 150 wine "$TOOLS/box_answerer.exe" "C:\\e2e\\$log" "$@" &
+  LC_ALL=$UI_LOCALE timeout 150 wine "$TOOLS/box_answerer.exe" "C:\\e2e\\$log" "$@" >/dev/null 2>&1 &
   ANSWERER_PID=$!
 }
 boxes() { tr -d '\r' <"$WINEPREFIX/drive_c/e2e/$1"; }
@@ -168,7 +175,7 @@ install_product() {  # install_product <log> <answer to the offer>
   rm -rf "$dir" && mkdir -p "$dir"
   (cd "$dir" && unzip -q "$ZIP")
   answer_boxes "$1" OK "$2"
-  (cd "$dir" && run_wine vmxinst.exe)
+  (cd "$dir" && run_wine vmxinst.exe >"$WORK/install.out" 2>&1)
   INSTALL_RC=$?
   wait "$ANSWERER_PID"
   ANSWERER_RC=$?
@@ -182,9 +189,12 @@ uninstall_product() {  # uninstall_product <log> <answers>...
   exe=$(printf '%s' "$command" | sed -E 's/^"([^"]+)".*/\1/')
   answer_boxes "$log" "$@"
   if [ "$FLAVOUR" = x64 ]; then
-    timeout 120 /usr/lib/wine/wine64 "$exe" /uninstall
+    LC_ALL=$UI_LOCALE timeout 120 /usr/lib/wine/wine64 "$exe" /uninstall >"$WORK/uninstall.out" 2>&1
   else
-    run_wine "$exe" /uninstall
+    # Wine's loader does not redirect a 32-bit program's own path into the 32-bit system
+    # folder, so the program is named where it really is.
+    exe="$SHELLEXT_UNIX/$(basename "${exe//\\//}")"
+    run_wine "$exe" /uninstall >"$WORK/uninstall.out" 2>&1
   fi
   UNINSTALL_RC=$?
   wait "$ANSWERER_PID"
@@ -197,8 +207,11 @@ use_menu() {
   shift
   export VMXTOOL_TRACE="C:\\e2e\\trace-$name.txt"
   rm -f "$WINEPREFIX/drive_c/e2e/trace-$name.txt"
-  MENU_OUT=$(run_wine "$TOOLS/shell_host.exe" menu "$@" | tr -d '\r')
+  # Into a file, not a pipe: the viewer that the handler starts inherits the output and
+  # would hold a pipe open for as long as it runs.
+  run_wine "$TOOLS/shell_host.exe" menu "$@" >"$WORK/menu-$name.out" 2>&1
   MENU_RC=$?
+  MENU_OUT=$(tr -d '\r' <"$WORK/menu-$name.out")
   unset VMXTOOL_TRACE
   wait_for_file "$WINEPREFIX/drive_c/e2e/trace-$name.txt" 30
   sleep 0.5
@@ -335,7 +348,7 @@ scenario_nt() {
 
   say "-- 5. \"Infos disque\" on a folder"
   export VMXTOOL_TRACE='C:\e2e\trace-dinfo.txt'
-  run_wine "$TOOLS/shell_host.exe" verb DiskInfoByVmax 'C:\e2e\Mes documents' >/dev/null
+  run_wine "$TOOLS/shell_host.exe" verb DiskInfoByVmax 'C:\e2e\Mes documents' >"$WORK/verb.out" 2>&1
   unset VMXTOOL_TRACE
   wait_for_file "$WINEPREFIX/drive_c/e2e/trace-dinfo.txt" 30
   sleep 0.5
@@ -358,7 +371,7 @@ scenario_nt() {
   [ -n "$DEMO_OUT" ] && boxes uninstall.log | sed -E 's/^BOX /   message box: /'
   check_uninstalled "$t"
   local pending
-  pending=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /reg:64 2>/dev/null | tr -d '\r')
+  pending=$(reg_tool query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /reg:64 2>&1 | tr -d '\r')
   expect_match "$t: the setup program's deletion is pending" 'Shellext\\vmxinst\.exe' "$pending"
   say "   Left behind until the next restart: $(ls "$SHELLEXT_UNIX" | tr '\n' ' ')"
 
@@ -394,7 +407,7 @@ scenario_twice() {
 scenario_win98() {
   local t=win98-$FLAVOUR
   new_prefix win98 win32
-  wine reg add 'HKCU\Software\Wine\AppDefaults\vmxinst.exe' /v Version /d win98 /f >/dev/null 2>&1
+  reg_tool add 'HKCU\Software\Wine\AppDefaults\vmxinst.exe' /v Version /d win98 /f >/dev/null 2>&1
   say ""
   say "== VelluMax $FLAVOUR on the Windows 95 family"
   install_product install.log OK
