@@ -163,10 +163,19 @@ wait_for_file() {
   return 1
 }
 
+# Closes the viewers and the readme the story opened, and waits until they are gone: a
+# viewer still running would keep Windows from deleting its file at the uninstallation.
 kill_windows() {
-  wine taskkill /f /im vmxtool.exe >/dev/null 2>&1
-  wine taskkill /f /im notepad.exe >/dev/null 2>&1
-  true
+  local i taskkill=(wine taskkill)
+  # Only the 64-bit taskkill sees the 64-bit processes of a 64-bit prefix.
+  [ "$PREFIX_ARCH" = win64 ] && taskkill=(/usr/lib/wine/wine64 taskkill)
+  for i in $(seq 1 50); do
+    ps -eo stat=,args= | awk '$1 !~ /^Z/' | grep -qiE 'vmxtool\.exe|notepad\.exe' || return 0
+    "${taskkill[@]}" /f /im vmxtool.exe >/dev/null 2>&1
+    "${taskkill[@]}" /f /im notepad.exe >/dev/null 2>&1
+    sleep 0.2
+  done
+  echo "e2e: the viewer or the readme would not close" >&2
 }
 
 # ---- the user's steps ----
