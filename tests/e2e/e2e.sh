@@ -34,6 +34,9 @@ PASSED=0
 FAILED=0
 
 say() { [ -n "$DEMO_OUT" ] && printf '%s\n' "$*"; return 0; }
+# For the story: the logs' escaped bytes (\xNN) shown as the French text they are, carriage
+# returns as " | ".
+readable() { while IFS= read -r l; do printf '%b\n' "$l" | iconv -f CP1252 -t UTF-8 | sed 's/\r/ | /g'; done; }
 note() { printf '  %s\n' "$*"; }
 pass() { PASSED=$((PASSED + 1)); [ -n "$DEMO_OUT" ] || printf 'ok   %s\n' "$1"; }
 fail() { FAILED=$((FAILED + 1)); printf 'FAIL %s\n' "$1"; shift; for l in "$@"; do printf '       %s\n' "$l"; done; }
@@ -300,7 +303,7 @@ scenario_nt() {
   expect_eq "$t: start confirmation box" "${INSTALL_BOXES_FR[0]}" "${got[0]:-<none>}"
   expect_eq "$t: Infos disque offer box" "${INSTALL_BOXES_FR[1]}" "${got[1]:-<none>}"
   if [ -n "$DEMO_OUT" ]; then
-    boxes install.log | sed -E 's/^BOX /   message box: /'
+    boxes install.log | sed -E 's/^BOX /   message box: /' | readable
     say "   The INF file copied the product into C:\\windows\\system32\\Shellext:"
     ls -l "$SHELLEXT_UNIX" | tail -n +2 | awk '{printf "     %-12s %8s bytes\n", $9, $5}'
   fi
@@ -315,7 +318,7 @@ scenario_nt() {
 
   say "-- 2. A right-click on one file: Explorer asks the handler into its context menu"
   use_menu one 'C:\e2e\files\lettre.txt'
-  [ -n "$DEMO_OUT" ] && printf '%s\n' "$MENU_OUT" | grep -E '^(menu|invoke):' | sed 's/^/   /'
+  [ -n "$DEMO_OUT" ] && printf '%s\n' "$MENU_OUT" | grep -E '^(menu|invoke):' | sed 's/^/   /' | readable
   expect_eq "$t: menu item found and invoked (one file)" 0 "$MENU_RC"
   expect_match "$t: menu shows Vellu M&ax" 'menu: +[0-9]+  Vellu M&ax   <- VelluMax' "$MENU_OUT"
   expect_eq "$t: viewer command line for one file" "\"$VIEWER\" \"C:\\e2e\\files\\lettre.txt\"" "$(trace_line command)"
@@ -377,7 +380,7 @@ scenario_nt() {
   expect_eq "$t: uninstall report box" \
     "caption=VelluMax uninstall text=D\\xE9sinstallation OK. \\x0D\\x0DRemarque: C:\\x5Cwindows\\x5Csystem32\\x5CShellext\\x5Cvmxinst.exe sera supprim\\xE9 d\\xE8s le prochain red\\xE9marrage de Windows...   " \
     "${got[1]:-<none>}"
-  [ -n "$DEMO_OUT" ] && boxes uninstall.log | sed -E 's/^BOX /   message box: /'
+  [ -n "$DEMO_OUT" ] && boxes uninstall.log | sed -E 's/^BOX /   message box: /' | readable
   check_uninstalled "$t"
   local pending
   pending=$(reg_tool query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /reg:64 2>&1 | tr -d '\r')
