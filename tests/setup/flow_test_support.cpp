@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "child_process.h"
 #include "setup_test_support.h"
 
 namespace flowtest {
@@ -192,7 +193,7 @@ void InstallWithInf(const InstallSource& source) {
     command +=
         SystemFolder() + "\\rundll32.exe\" setupapi.dll,InstallHinfSection DefaultInstall 132 ";
     command += source.File("vmxtool.inf");
-    RunBounded(command, 120000);
+    vmxtest::RunAndWait(command, 120000);
     for (const char* name : kInstalledFiles)
         if (!vmxtest::FileExists(ShellextFolder() + "\\" + name))
             throw std::runtime_error(std::string("the INF file did not install ") + name);
@@ -252,30 +253,6 @@ std::vector<std::string> PendingRenames() {
 bool PendingRenamesPresent() {
     std::string data;
     return ReadPending(data);
-}
-
-DWORD RunBounded(const std::string& commandLine, DWORD limitMs) {
-    std::string line = commandLine;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process))
-        throw std::runtime_error("cannot start " + commandLine + ": error " +
-                                 std::to_string(GetLastError()));
-    DWORD exitCode = 0;
-    if (WaitForSingleObject(process.hProcess, limitMs) == WAIT_TIMEOUT) {
-        TerminateProcess(process.hProcess, 99);
-        WaitForSingleObject(process.hProcess, INFINITE);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        throw std::runtime_error("still running after " + std::to_string(limitMs) +
-                                 " ms, ended: " + commandLine);
-    }
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
 }
 
 }  // namespace flowtest

@@ -126,8 +126,5 @@ private:
 std::vector<std::string> PendingRenames();
 bool PendingRenamesPresent();
 
-// Runs the program with the arguments (a quoted program path first) and returns its exit
-// code; ends it after the limit so that a hanging installer cannot stall the tests.
-DWORD RunBounded(const std::string& commandLine, DWORD limitMs);
 
 }  // namespace flowtest

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "flow_test_support.h"
 #include "scripted_user.h"
 #include "setup_test_support.h"
@@ -36,7 +37,7 @@ protected:
         const std::string log = folder_.File("flow.log");
         DeleteFileA(log.c_str());
         DWORD code =
-            flowtest::RunBounded("\"" + child_ + "\" \"" + log + "\" " + arguments, 180000);
+            vmxtest::RunAndWait("\"" + child_ + "\" \"" + log + "\" " + arguments, 180000);
         EXPECT_EQ(0u, code) << "the child could not run: " << arguments;
         Calls lines;
         if (!vmxtest::FileExists(log)) return lines;

@@ -5,7 +5,7 @@
 
 namespace vmxtest {
 
-DWORD RunAndWait(const std::string& commandLine) {
+DWORD RunAndWait(const std::string& commandLine, DWORD limitMs) {
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     STARTUPINFOA startup = {};
@@ -15,7 +15,14 @@ DWORD RunAndWait(const std::string& commandLine) {
                         nullptr, &startup, &process))
         throw std::runtime_error("cannot start " + commandLine + ": error " +
                                  std::to_string(GetLastError()));
-    WaitForSingleObject(process.hProcess, INFINITE);
+    if (WaitForSingleObject(process.hProcess, limitMs) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        throw std::runtime_error("still running after " + std::to_string(limitMs) +
+                                 " ms, ended: " + commandLine);
+    }
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hThread);

@@ -8,7 +8,8 @@
 namespace vmxtest {
 
 // Runs the command line (CreateProcessA, no window) and returns the exit code. Throws
-// std::runtime_error when the program cannot be started.
-DWORD RunAndWait(const std::string& commandLine);
+// std::runtime_error when the program cannot be started, or when it is still running after
+// limitMs (it is then ended, so a hung child cannot hang the test).
+DWORD RunAndWait(const std::string& commandLine, DWORD limitMs = INFINITE);
 
 }  // namespace vmxtest
