@@ -129,7 +129,11 @@ end_prefix() {
 }
 
 # Runs a program of this flavour; the loader follows the program's own bitness.
-run_wine() { LC_ALL=$UI_LOCALE timeout 120 wine "$@"; }
+# 64-bit programs go straight to the 64-bit loader (the 32-bit one hands them on through
+# ShellExecuteEx, which now and then fails on a busy machine).
+WINE_LOADER=wine
+[ "$FLAVOUR" = x64 ] && WINE_LOADER=/usr/lib/wine/wine64
+run_wine() { LC_ALL=$UI_LOCALE timeout 120 "$WINE_LOADER" "$@"; }
 reg_tool() { LC_ALL=en_US.UTF-8 wine reg "$@"; }
 
 # reg_value <key> <value name or ""> -> the value's data, or "<missing>"
@@ -154,7 +158,7 @@ answer_boxes() {
   local log=$1
   shift
   : >"$WINEPREFIX/drive_c/e2e/$log"
-  LC_ALL=$UI_LOCALE timeout 150 wine "$TOOLS/box_answerer.exe" "C:\\e2e\\$log" "$@" >/dev/null 2>&1 &
+  LC_ALL=$UI_LOCALE timeout 150 "$WINE_LOADER" "$TOOLS/box_answerer.exe" "C:\\e2e\\$log" "$@" >/dev/null 2>&1 &
   ANSWERER_PID=$!
 }
 boxes() { tr -d '\r' <"$WINEPREFIX/drive_c/e2e/$1"; }
@@ -173,7 +177,11 @@ kill_windows() {
   # Only the 64-bit taskkill sees the 64-bit processes of a 64-bit prefix.
   [ "$PREFIX_ARCH" = win64 ] && taskkill=(/usr/lib/wine/wine64 taskkill)
   for i in $(seq 1 50); do
-    ps -eo stat=,args= | awk '$1 !~ /^Z/' | grep -qiE 'vmxtool\.exe|notepad\.exe' || return 0
+    if ! ps -eo stat=,args= | awk '$1 !~ /^Z/' | grep -qiE 'vmxtool\.exe|notepad\.exe'; then
+      # The process is gone; give Wine a moment to let go of its image file too.
+      sleep 1
+      return 0
+    fi
     "${taskkill[@]}" /f /im vmxtool.exe >/dev/null 2>&1
     "${taskkill[@]}" /f /im notepad.exe >/dev/null 2>&1
     sleep 0.2
