@@ -122,7 +122,7 @@ TEST_F(ScheduleDelete, ReadOnlyFileRaisesEFCreateErrorAndStaysAsItWas) {
         EXPECT_EQ("Cannot create file " + wininit_, e.Message());
     }
     EXPECT_EQ(Escaped(before), Escaped(Contents()));
-    EXPECT_EQ(std::vector<std::string>{"wininit.ini"}, setuptest::FolderEntries(folder_.Path()));
+    EXPECT_EQ(std::vector<std::string>{"wininit.ini"}, vmxtest::FolderEntries(folder_.Path()));
 }
 
 TEST_F(ScheduleDelete, ShortWriteRaisesEWriteErrorWithoutFallingBack) {
@@ -132,7 +132,7 @@ TEST_F(ScheduleDelete, ShortWriteRaisesEWriteErrorWithoutFallingBack) {
     EXPECT_THROW(ScheduleDeleteAtRestart(P), EWriteError);
     // Neither shortened nor given the entry by the profile writer.
     EXPECT_EQ(Escaped(before), Escaped(Contents()));
-    EXPECT_EQ(std::vector<std::string>{"wininit.ini"}, setuptest::FolderEntries(folder_.Path()));
+    EXPECT_EQ(std::vector<std::string>{"wininit.ini"}, vmxtest::FolderEntries(folder_.Path()));
 }
 
 // --- CancelPendingSelfDelete ---

@@ -19,20 +19,6 @@ ScopedWindowsDir::~ScopedWindowsDir() {
     std::memcpy(WindowsDir, saved_, sizeof saved_);
 }
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string UniqueName(const std::string& tag) {
     static LONG serial = 0;
     return tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +

@@ -21,9 +21,6 @@ private:
     char saved_[MAX_PATH];
 };
 
-// The names in a folder, "." and ".." left out, sorted.
-std::vector<std::string> FolderEntries(const std::string& folder);
-
 // A name no other test process uses at the same time: tag, process id and a serial number.
 std::string UniqueName(const std::string& tag);
 

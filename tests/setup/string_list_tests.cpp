@@ -102,7 +102,7 @@ TEST(SaveLines, EveryLineEndsInCrLfAndOldContentGoes) {
     const std::string fresh = folder.File("new.ini");
     ListOf({"a"}).SaveLines(fresh);
     EXPECT_EQ("a\r\n", ReadFileBytes(fresh));
-    EXPECT_EQ((Lines{"new.ini", "out.ini"}), setuptest::FolderEntries(folder.Path()));
+    EXPECT_EQ((Lines{"new.ini", "out.ini"}), vmxtest::FolderEntries(folder.Path()));
 
     // Written and read back, the lines are the same.
     TStringList again;
@@ -145,7 +145,7 @@ protected:
 
     void ExpectOldFileAlone(const char* what) {
         EXPECT_EQ(Escaped(old_), Escaped(ReadFileBytes(file_))) << what << ": old file changed";
-        EXPECT_EQ(Lines{"wininit.ini"}, setuptest::FolderEntries(folder_.Path()))
+        EXPECT_EQ(Lines{"wininit.ini"}, vmxtest::FolderEntries(folder_.Path()))
             << what << ": files left beside the old one";
     }
 
@@ -236,12 +236,12 @@ TEST(SaveLinesWithoutReplacingMove, ReplacesTheFileAndLeavesNoBackup) {
     WriteFileBytes(file, "[rename]\nNUL=C:\\OLD.TMP\n");
     ListOf({"[rename]", "NUL=C:\\NEW.TMP", "NUL=C:\\OLD.TMP"}).SaveLines(file);
     EXPECT_EQ("[rename]\r\nNUL=C:\\NEW.TMP\r\nNUL=C:\\OLD.TMP\r\n", ReadFileBytes(file));
-    EXPECT_EQ(Lines{"wininit.ini"}, setuptest::FolderEntries(folder.Path()));
+    EXPECT_EQ(Lines{"wininit.ini"}, vmxtest::FolderEntries(folder.Path()));
 
     const std::string fresh = folder.File("fresh.ini");
     ListOf({"a"}).SaveLines(fresh);
     EXPECT_EQ("a\r\n", ReadFileBytes(fresh));
-    EXPECT_EQ((Lines{"fresh.ini", "wininit.ini"}), setuptest::FolderEntries(folder.Path()));
+    EXPECT_EQ((Lines{"fresh.ini", "wininit.ini"}), vmxtest::FolderEntries(folder.Path()));
 }
 
 std::string g_target;

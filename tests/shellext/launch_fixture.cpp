@@ -99,19 +99,6 @@ std::string ExpectedListBytes(const std::vector<std::string>& paths) {
     return bytes;
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 std::string LaunchTest::ViewerBesideProgram() {
     return vmxtest::ProgramFolder() + "vmxtool.exe";
 }

@@ -77,14 +77,11 @@ std::string ListFileNamedIn(const std::string& commandLine);
 // The list file the viewer must find for these paths: the count, then one path a line.
 std::string ExpectedListBytes(const std::vector<std::string>& paths);
 
-// Names of the files in a folder, in no particular order.
-std::vector<std::string> FilesIn(const std::string& folder);
-
 // Each test runs with TMP naming a fresh folder, so every file the launch code creates
 // lands there and nothing else is in it.
 class LaunchTest : public ::testing::Test {
 protected:
-    std::vector<std::string> TempFiles() const { return FilesIn(temp_.Path()); }
+    std::vector<std::string> TempFiles() const { return vmxtest::FolderEntries(temp_.Path()); }
     // Where the code under test looks for the viewer when it is linked into this program.
     static std::string ViewerBesideProgram();
     static std::string OnePathLine(const std::string& viewer, const std::string& lastPath);

@@ -105,7 +105,7 @@ TEST_F(ViewerProcessTest, SeveralPathsReachTheViewerThroughTheListFile) {
     }
     ASSERT_TRUE(ViewerReported()) << "no viewer reported within 20 s in " << folder_.Path();
 
-    std::vector<std::string> lists = FilesIn(lists_.Path());
+    std::vector<std::string> lists = vmxtest::FolderEntries(lists_.Path());
     ASSERT_EQ(1u, lists.size()) << "files in the temporary folder";
     std::string listFile = lists_.File(lists[0]);
     EXPECT_EQ("ok", ReadFileBytes(folder_.File("done"))) << "the program could not record";
@@ -130,7 +130,7 @@ TEST_F(ViewerProcessTest, OnePathReachesTheViewerOnItsCommandLine) {
               Escaped(ReadFileBytes(folder_.File("command-line.txt"))));
     EXPECT_EQ("5", ReadFileBytes(folder_.File("show.txt"))) << "show command (SW_SHOW is 5)";
     EXPECT_FALSE(FileExists(folder_.File("list.bin"))) << "the viewer was given a list file";
-    EXPECT_TRUE(FilesIn(lists_.Path()).empty()) << "a list file was written for one path";
+    EXPECT_TRUE(vmxtest::FolderEntries(lists_.Path()).empty()) << "a list file was written for one path";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace vmxtest {
 
@@ -14,6 +15,8 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Deletes a folder with everything in it; read-only files too.
 void RemoveTreeOnDisk(const std::string& path);
+// The names of the files and folders in a folder (without "." and ".."), sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
 // The folder of the running test program, with a trailing backslash.
 std::string ProgramFolder();
 
