@@ -104,6 +104,7 @@ new_prefix() {  # new_prefix <name> win64|win32
   local base
   base=$(base_prefix "$2")
   export WINEPREFIX=$WORK/pfx-$FLAVOUR-$1
+  FAILED_BEFORE=$FAILED
   rm -rf "$WINEPREFIX"
   cp -a "$base" "$WINEPREFIX"
   # Keep one Wine session for the whole scenario: a new session would carry out the
@@ -123,9 +124,16 @@ new_prefix() {  # new_prefix <name> win64|win32
   mkdir -p "$WINEPREFIX/drive_c/e2e"
 }
 
+# A scenario's prefix is a full copy of Windows (about a gigabyte): it is kept only when
+# something failed in it, for a look at what went wrong.
 end_prefix() {
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
+  if [ "$FAILED" -eq "$FAILED_BEFORE" ]; then
+    rm -rf "$WINEPREFIX"
+  else
+    echo "e2e: kept $WINEPREFIX for a look at the failure" >&2
+  fi
 }
 
 # Runs a program of this flavour; the loader follows the program's own bitness.
