@@ -9,7 +9,7 @@ PACKAGES=(
   googletest
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick
-  zip unzip python3 libc-bin
+  zip unzip python3 libc-bin locales-all
 )
 
 missing=()
