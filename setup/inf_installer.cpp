@@ -8,6 +8,7 @@
 #include "environment.h"
 #include "scoped_handle.h"
 #include "system_calls.h"
+#include "windows64.h"
 
 namespace {
 
@@ -15,13 +16,21 @@ const char kInfName[] = "vmxtool.inf";
 const char kInstallSection[] = "InstallHinfSection DefaultInstall 132 ";
 
 // The program in a system folder, quoted, then its arguments.
-std::string QuotedProgram(const char* folder, const char* program) {
-    std::string text = "\"";
-    text.append(folder, strnlen(folder, MAX_PATH));
-    text += "\\";
-    text += program;
-    text += "\" ";
-    return text;
+std::string QuotedProgram(const std::string& folder, const char* program) {
+    return "\"" + folder + "\\" + program + "\" ";
+}
+
+std::string Folder(const char* buffer) {
+    return std::string(buffer, strnlen(buffer, MAX_PATH));
+}
+
+// 64-bit Windows installs the INF file's NTamd64 section, which only its native installer
+// reads; where WOW64 offers no alias for the native folder, the 32-bit one does what it can.
+std::string InstallerFolder() {
+    const std::string native = NativeSystemFolder();
+    if (GetFileAttributesA((native + "\\rundll32.exe").c_str()) != INVALID_FILE_ATTRIBUTES)
+        return native;
+    return Folder(SystemDir);
 }
 
 }  // namespace
@@ -45,13 +54,13 @@ bool InfFileExists(const std::string& path) {
 std::string BuildInstallCommand() {
     const std::string infPath = InfFullPath();
     if (IsWindowsNT())
-        return QuotedProgram(SystemDir, "rundll32.exe") + "setupapi.dll," + kInstallSection +
+        return QuotedProgram(InstallerFolder(), "rundll32.exe") + "setupapi.dll," + kInstallSection +
                infPath;
 
     char shortInfPath[MAX_PATH] = {};
     DWORD length = infPath.empty() ? 0 : GetShortPathNameA(infPath.c_str(), shortInfPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return std::string();
-    return QuotedProgram(WindowsDir, "RUNDLL.EXE") + "setupx.dll," + kInstallSection +
+    return QuotedProgram(Folder(WindowsDir), "RUNDLL.EXE") + "setupx.dll," + kInstallSection +
            std::string(shortInfPath, length);
 }
 

@@ -15,9 +15,11 @@ bool InfFileExists(const std::string& path);
 // INF's folder is the source; ask before a restart). The installer is named by its full
 // path, quoted, so that no program of the same name in the current folder runs instead.
 // The INF path stays unquoted: the installers take the rest of the line as the path.
-//   NT family:   "<SystemDir>\rundll32.exe" setupapi.dll,InstallHinfSection DefaultInstall 132
-//   <full path> 95 family:   "<WindowsDir>\RUNDLL.EXE" setupx.dll,InstallHinfSection DefaultInstall
-//   132 <short path>
+//   NT family:    "<SystemDir>\rundll32.exe" setupapi.dll,InstallHinfSection DefaultInstall
+//                 132 <full path>
+//   64-bit Windows: the same with the native installer, "<Windows>\Sysnative\rundll32.exe"
+//   95 family:    "<WindowsDir>\RUNDLL.EXE" setupx.dll,InstallHinfSection DefaultInstall
+//                 132 <short path>
 // Empty on the Windows 95 family when the short path cannot be had.
 std::string BuildInstallCommand();
 

@@ -37,7 +37,7 @@ std::string StartConfirmationText() {
 // at the next restart; that would take the file that the INF file is about to copy.
 void CancelSetupFileDeletion() {
     if (IsWindowsNT())
-        CancelPendingRestartDelete(SetupFileAtRestart());
+        for (const std::string& file : SetupFilesAtRestart()) CancelPendingRestartDelete(file);
     else
         CancelPendingSelfDelete();
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "errors.h"
+#include "system_function.h"
 
 namespace {
 
@@ -66,9 +67,10 @@ bool TRegistry::OpenPath(const std::string& path, bool create) {
     if (create && !subKey.empty()) {
         result =
             RegCreateKeyExA(BaseFor(relative), subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &handle, nullptr);
+                            KEY_ALL_ACCESS | View, nullptr, &handle, nullptr);
     } else {
-        result = RegOpenKeyExA(BaseFor(relative), subKey.c_str(), 0, KEY_ALL_ACCESS, &handle);
+        result =
+            RegOpenKeyExA(BaseFor(relative), subKey.c_str(), 0, KEY_ALL_ACCESS | View, &handle);
     }
     if (result != ERROR_SUCCESS) return false;
     if (CurrentHandle && relative) subKey = CurrentKeyPath + "\\" + subKey;
@@ -92,7 +94,7 @@ void TRegistry::AdoptKey(HKEY handle, const std::string& path) {
 HKEY TRegistry::OpenHandleFor(const std::string& path) {
     HKEY handle = nullptr;
     if (RegOpenKeyExA(BaseFor(IsRelativeKeyPath(path)), WithoutLeadingBackslash(path).c_str(), 0,
-                      KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS)
+                      KEY_ALL_ACCESS | View, &handle) != ERROR_SUCCESS)
         return nullptr;
     return handle;
 }
@@ -137,7 +139,18 @@ bool TRegistry::RemoveTree(const std::string& path) {
             }
         }
     }
-    return RegDeleteKeyA(BaseFor(relative), subKey.c_str()) == ERROR_SUCCESS;
+    return DeleteSubKey(BaseFor(relative), subKey) == ERROR_SUCCESS;
+}
+
+LONG TRegistry::DeleteSubKey(HKEY base, const std::string& subKey) const {
+    // RegDeleteKeyA removes from the program's own view; another view needs the call that
+    // names it, which only the Windows versions that have views offer.
+    using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+    if (View) {
+        auto deleteKeyEx = SystemFunction<RegDeleteKeyExFn>("advapi32.dll", "RegDeleteKeyExA");
+        if (deleteKeyEx) return deleteKeyEx(base, subKey.c_str(), View, 0);
+    }
+    return RegDeleteKeyA(base, subKey.c_str());
 }
 
 bool TRegistry::QueryKeyInfo(KeyInfo& info) {

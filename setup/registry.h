@@ -41,6 +41,9 @@ public:
     HKEY CurrentHandle = nullptr;
     HKEY Root = HKEY_CURRENT_USER;
     std::string CurrentKeyPath;
+    // The registry view that every key is opened, created and removed in: 0 for the
+    // program's own, or KEY_WOW64_64KEY / KEY_WOW64_32KEY on 64-bit Windows.
+    REGSAM View = 0;
 
 private:
     static bool IsRelativeKeyPath(const std::string& path);
@@ -48,4 +51,5 @@ private:
     // A new handle on the key, or null; the caller owns it. The current key stays.
     HKEY OpenHandleFor(const std::string& path);
     void AdoptKey(HKEY handle, const std::string& path);
+    LONG DeleteSubKey(HKEY base, const std::string& subKey) const;
 };

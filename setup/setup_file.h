@@ -3,15 +3,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // SystemDir + "\Shellext\vmxinst.exe": the path that the user is told about.
 std::string SetupFilePath();
 
-// The same file as the restart processing sees it. A 32-bit program under WOW64 sees the
-// 32-bit system folder under the name of the native one, but the restart processing runs
-// natively and would look in the wrong folder: there the path goes through the 32-bit
-// system folder's real name. Everywhere else it is SetupFilePath().
-std::string SetupFileAtRestart();
-
-// True for a 32-bit program on 64-bit Windows.
-bool RunsUnderWow64();
+// Every installed copy of the setup program as the restart processing sees it, which runs
+// natively and applies no WOW64 redirection. On 64-bit Windows the INF file puts a copy in
+// both system folders: the 32-bit one goes by its real name (SysWOW64), the native one by
+// SetupFilePath(), which names it for the restart processing. Elsewhere SetupFilePath()
+// alone.
+std::vector<std::string> SetupFilesAtRestart();

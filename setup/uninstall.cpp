@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "delete_with_retry.h"
 #include "environment.h"
 #include "registration_removal.h"
@@ -12,6 +10,7 @@
 #include "setup_file.h"
 #include "setup_texts.h"
 #include "system_calls.h"
+#include "windows64.h"
 
 namespace {
 
@@ -34,15 +33,20 @@ bool Confirmed() {
 // The entry in the list of installed programs, the INF file's approval of the class, the
 // user's settings, and the maker's key when nothing else is left in it.
 void RemoveProductKeys() {
-    TRegistry registry;
-    registry.SelectRoot(HKEY_LOCAL_MACHINE);
-    registry.RemoveTree(kUninstallEntry);
-    if (registry.OpenPath(kApprovedExtensions, false)) {
-        // Only the product's value: the list belongs to the shell.
-        RegDeleteValueA(registry.CurrentHandle, kClassId);
-        registry.ClosePath();
+    // The entry and the approval live in each registry view of their own.
+    for (REGSAM view : ProductRegistryViews()) {
+        TRegistry registry;
+        registry.View = view;
+        registry.SelectRoot(HKEY_LOCAL_MACHINE);
+        registry.RemoveTree(kUninstallEntry);
+        if (registry.OpenPath(kApprovedExtensions, false)) {
+            // Only the product's value: the list belongs to the shell.
+            RegDeleteValueA(registry.CurrentHandle, kClassId);
+            registry.ClosePath();
+        }
     }
 
+    TRegistry registry;
     registry.SelectRoot(HKEY_CURRENT_USER);
     registry.RemoveTree("Software\\Caldwyn\\Vellumax\\lastModified");
     registry.RemoveTree("Software\\Caldwyn\\Vellumax\\setting");
@@ -91,15 +95,15 @@ void RunUninstall() {
     SystemCalls.RegFlushKey(HKEY_CURRENT_USER);
     SystemCalls.Sleep(3000);
 
-    const std::string shellext =
-        std::string(SystemDir, strnlen(SystemDir, MAX_PATH)) + "\\Shellext\\";
-    for (const char* name : {"vmxtool.exe", "vmxtool.dll", "vmxtool.txt"})
-        DeleteFileWithRetry(shellext + name);
+    for (const std::string& shellext : ShellextFolders())
+        for (const char* name : {"vmxtool.exe", "vmxtool.dll", "vmxtool.txt"})
+            DeleteFileWithRetry(shellext + "\\" + name);
 
     // The running program cannot delete its own file; the next start of Windows does.
     const std::string setupFile = SetupFilePath();
     if (IsWindowsNT())
-        MoveFileExA(SetupFileAtRestart().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        for (const std::string& file : SetupFilesAtRestart())
+            MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     else
         ScheduleDeleteAtRestart(setupFile);
     Report(setupFile);

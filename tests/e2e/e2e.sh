@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
-# The whole product on a real host, the way a user meets it: unpack the package, run the
-# shipped setup program and answer its message boxes, use the context menu as Explorer
-# would, run the "Infos disque" verb, uninstall, and let a restart finish the job.
+# The whole product on a real host, the way a user meets it: unpack the one package, run
+# the shipped setup program and answer its message boxes, use the context menu as 64-bit
+# Explorer and a 32-bit program's Open dialog would, run the "Infos disque" verb, uninstall
+# through the entry in the list of installed programs, and let a restart finish the job.
 #
-#   e2e.sh <build dir> <flavour> [--demo <out dir>] [scenario...]
+#   e2e.sh <32-bit build dir> <64-bit build dir> [--demo <out dir>] [scenario...]
 #
-# Scenarios: nt (install, use, uninstall, restart), twice (install twice in a row),
-# win98 (x86 only: the Windows 95 family in a 32-bit prefix). Default: all that apply.
-# Each scenario runs in a fresh Wine prefix of its own under <build dir>/e2e, on a private
-# Xvfb display. With --demo it tells the story as it goes and saves a screenshot of the
-# viewer into <out dir>. Ends with "N passed, M failed" and exit code 0 only if none failed.
+# Scenarios: win64 (64-bit Windows), win32 (32-bit Windows of the NT family), upgrade (on
+# 64-bit Windows over the keys of earlier 32- and 64-bit packages, then installed twice),
+# win98 (the Windows 95 family). Default: all. Each scenario runs in a fresh Wine prefix of
+# its own under <32-bit build dir>/e2e, on a private Xvfb display. With --demo it tells the
+# story as it goes and saves a screenshot of the viewer into <out dir>. Ends with
+# "N passed, M failed" and exit code 0 only if none failed.
 set -uo pipefail
 
 BUILD=$(cd "$1" && pwd)
-FLAVOUR=$2
+BUILD64=$(cd "$2" && pwd)
 shift 2
 DEMO_OUT=""
 if [ "${1:-}" = "--demo" ]; then
@@ -21,13 +23,13 @@ if [ "${1:-}" = "--demo" ]; then
   shift 2
 fi
 SCENARIOS=("$@")
-if [ ${#SCENARIOS[@]} -eq 0 ]; then
-  SCENARIOS=(nt twice)
-  [ "$FLAVOUR" = x86 ] && SCENARIOS+=(win98)
-fi
+[ ${#SCENARIOS[@]} -gt 0 ] || SCENARIOS=(win64 win32 upgrade win98)
 
-ZIP=$(ls "$BUILD"/VelluMax-*-"$FLAVOUR".zip 2>/dev/null | head -1)
+ZIP=$(ls "$BUILD"/VelluMax-*.zip 2>/dev/null | head -1)
 TOOLS=$BUILD/tests/e2e
+WINE64=/usr/lib/wine/wine64
+HOST64=("$WINE64" "$BUILD64/tests/e2e/shell_host.exe")
+HOST32=(wine "$TOOLS/shell_host.exe")
 WORK=$BUILD/e2e
 CLSID='{0b95b7e0-c8b9-11cf-8f59-444553540000}'
 PASSED=0
@@ -51,9 +53,9 @@ expect_match() {
 }
 expect_true() { if eval "$2"; then pass "$1"; else fail "$1" "condition failed: $2"; fi; }
 
-[ -f "$ZIP" ] || { echo "e2e: no package VelluMax-*-$FLAVOUR.zip in $BUILD (build first)" >&2; exit 1; }
-for t in box_answerer.exe shell_host.exe; do
-  [ -f "$TOOLS/$t" ] || { echo "e2e: $TOOLS/$t is missing (build first)" >&2; exit 1; }
+[ -f "$ZIP" ] || { echo "e2e: no package VelluMax-*.zip in $BUILD (build first)" >&2; exit 1; }
+for t in "$TOOLS/box_answerer.exe" "$TOOLS/shell_host.exe" "$BUILD64/tests/e2e/shell_host.exe"; do
+  [ -f "$t" ] || { echo "e2e: $t is missing (build first)" >&2; exit 1; }
 done
 
 # ---- a private X display for the message boxes and the viewer's windows ----
@@ -103,7 +105,7 @@ base_prefix() {  # base_prefix win64|win32 -> prints its path
 new_prefix() {  # new_prefix <name> win64|win32
   local base
   base=$(base_prefix "$2")
-  export WINEPREFIX=$WORK/pfx-$FLAVOUR-$1
+  export WINEPREFIX=$WORK/pfx-$1
   FAILED_BEFORE=$FAILED
   rm -rf "$WINEPREFIX"
   cp -a "$base" "$WINEPREFIX"
@@ -111,18 +113,25 @@ new_prefix() {  # new_prefix <name> win64|win32
   # pending restart deletions before the scenario checks that they are still pending.
   wineserver -p
   PREFIX_ARCH=$2
+  # Per registry view: the system folder that holds that view's extension, as Windows
+  # names it and on the host. 32-bit Windows has one view, 64-bit Windows two.
   if [ "$2" = win32 ]; then
-    SHELLEXT_UNIX=$WINEPREFIX/drive_c/windows/system32/Shellext
-    REGVIEW=""
-  elif [ "$FLAVOUR" = x86 ]; then
-    SHELLEXT_UNIX=$WINEPREFIX/drive_c/windows/syswow64/Shellext
-    REGVIEW=/reg:32
+    VIEWS=(32)
+    DIR_32='C:\windows\system32'
+    UNIX_32=$WINEPREFIX/drive_c/windows/system32/Shellext
   else
-    SHELLEXT_UNIX=$WINEPREFIX/drive_c/windows/system32/Shellext
-    REGVIEW=/reg:64
+    VIEWS=(64 32)
+    DIR_64='C:\windows\system32'
+    UNIX_64=$WINEPREFIX/drive_c/windows/system32/Shellext
+    DIR_32='C:\windows\syswow64'
+    UNIX_32=$WINEPREFIX/drive_c/windows/syswow64/Shellext
   fi
+  NATIVE=${VIEWS[0]}
   mkdir -p "$WINEPREFIX/drive_c/e2e"
 }
+dir_of() { local v=DIR_$1; printf '%s' "${!v}"; }
+unix_of() { local v=UNIX_$1; printf '%s' "${!v}"; }
+host_of() { if [ "$1" = 64 ]; then HOST=("${HOST64[@]}"); else HOST=("${HOST32[@]}"); fi; }
 
 # A scenario's prefix is a full copy of Windows (about a gigabyte): it is kept only when
 # something failed in it, for a look at what went wrong.
@@ -136,18 +145,18 @@ end_prefix() {
   fi
 }
 
-# Runs a program of this flavour; the loader follows the program's own bitness.
-# 64-bit programs go straight to the 64-bit loader (the 32-bit one hands them on through
-# ShellExecuteEx, which now and then fails on a busy machine).
-WINE_LOADER=wine
-[ "$FLAVOUR" = x64 ] && WINE_LOADER=/usr/lib/wine/wine64
-run_wine() { LC_ALL=$UI_LOCALE timeout 120 "$WINE_LOADER" "$@"; }
+# The setup program is 32-bit; 64-bit programs go straight to the 64-bit loader (the
+# 32-bit one hands them on through ShellExecuteEx, which now and then fails on a busy
+# machine).
+run_wine() { LC_ALL=$UI_LOCALE timeout 120 "$@"; }
 reg_tool() { LC_ALL=en_US.UTF-8 wine reg "$@"; }
+# The reg tool's switch for a view; a 32-bit prefix has only its own.
+view_switch() { [ "$PREFIX_ARCH" = win64 ] && printf '/reg:%s' "$1"; }
 
-# reg_value <key> <value name or ""> -> the value's data, or "<missing>"
+# reg_value <view> <key> <value name or ""> -> the value's data, or "<missing>"
 reg_value() {
   local line name args
-  if [ -z "$2" ]; then args=(/ve); name='(Default)'; else args=(/v "$2"); name=$2; fi
+  if [ -z "$3" ]; then args=(/ve); name='(Default)'; else args=(/v "$3"); name=$3; fi
   while IFS= read -r line; do
     line=${line%$'\r'}
     line=${line#"    "}
@@ -156,17 +165,17 @@ reg_value() {
       printf '%s' "${line#*    }"
       return
     fi
-  done < <(reg_tool query "$1" "${args[@]}" $REGVIEW 2>/dev/null)
+  done < <(reg_tool query "$2" "${args[@]}" $(view_switch "$1") 2>/dev/null)
   printf '<missing>'
 }
-key_exists() { reg_tool query "$1" $REGVIEW >/dev/null 2>&1; }
+key_exists() { reg_tool query "$2" $(view_switch "$1") >/dev/null 2>&1; }
 
 # answer_boxes <log> <answer>...: starts the user's side in the background
 answer_boxes() {
   local log=$1
   shift
   : >"$WINEPREFIX/drive_c/e2e/$log"
-  LC_ALL=$UI_LOCALE timeout 150 "$WINE_LOADER" "$TOOLS/box_answerer.exe" "C:\\e2e\\$log" "$@" >/dev/null 2>&1 &
+  LC_ALL=$UI_LOCALE timeout 150 wine "$TOOLS/box_answerer.exe" "C:\\e2e\\$log" "$@" >/dev/null 2>&1 &
   ANSWERER_PID=$!
 }
 boxes() { tr -d '\r' <"$WINEPREFIX/drive_c/e2e/$1"; }
@@ -183,7 +192,7 @@ wait_for_file() {
 kill_windows() {
   local i taskkill=(wine taskkill)
   # Only the 64-bit taskkill sees the 64-bit processes of a 64-bit prefix.
-  [ "$PREFIX_ARCH" = win64 ] && taskkill=(/usr/lib/wine/wine64 taskkill)
+  [ "$PREFIX_ARCH" = win64 ] && taskkill=("$WINE64" taskkill)
   for i in $(seq 1 50); do
     if ! ps -eo stat=,args= | awk '$1 !~ /^Z/' | grep -qiE 'vmxtool\.exe|notepad\.exe'; then
       # The process is gone; give Wine a moment to let go of its image file too.
@@ -198,46 +207,47 @@ kill_windows() {
 }
 
 # ---- the user's steps ----
+PACKAGE_DIR_WIN='C:\users\Public\Downloads\VelluMax'
+unpack_package() {
+  PACKAGE_DIR=$WINEPREFIX/drive_c/users/Public/Downloads/VelluMax
+  rm -rf "$PACKAGE_DIR" && mkdir -p "$PACKAGE_DIR"
+  (cd "$PACKAGE_DIR" && unzip -q "$ZIP")
+}
+
 install_product() {  # install_product <log> <answer to the offer>
-  local dir=$WINEPREFIX/drive_c/users/Public/Downloads/VelluMax
-  rm -rf "$dir" && mkdir -p "$dir"
-  (cd "$dir" && unzip -q "$ZIP")
+  unpack_package
   answer_boxes "$1" OK "$2"
-  (cd "$dir" && run_wine vmxinst.exe >"$WORK/install.out" 2>&1)
+  (cd "$PACKAGE_DIR" && run_wine wine vmxinst.exe >"$WORK/install.out" 2>&1)
   INSTALL_RC=$?
   wait "$ANSWERER_PID"
   ANSWERER_RC=$?
 }
 
+# The list of installed programs, as a program of the system's own bitness, starts the
+# entry's command as it stands.
 uninstall_product() {  # uninstall_product <log> <answers>...
-  local log=$1 command exe
+  local log=$1
   shift
-  command=$(reg_value 'HKLM\SoftWare\Microsoft\Windows\CurrentVersion\Uninstall\VelluMax' UninstallString)
-  UNINSTALL_COMMAND=$command
-  exe=$(printf '%s' "$command" | sed -E 's/^"([^"]+)".*/\1/')
+  UNINSTALL_COMMAND=$(reg_value "$NATIVE" 'HKLM\SoftWare\Microsoft\Windows\CurrentVersion\Uninstall\VelluMax' UninstallString)
   answer_boxes "$log" "$@"
-  if [ "$FLAVOUR" = x64 ]; then
-    LC_ALL=$UI_LOCALE timeout 120 /usr/lib/wine/wine64 "$exe" /uninstall >"$WORK/uninstall.out" 2>&1
-  else
-    # Wine's loader does not redirect a 32-bit program's own path into the 32-bit system
-    # folder, so the program is named where it really is.
-    exe="$SHELLEXT_UNIX/$(basename "${exe//\\//}")"
-    run_wine "$exe" /uninstall >"$WORK/uninstall.out" 2>&1
-  fi
+  host_of "$NATIVE"
+  run_wine "${HOST[@]}" uninstall >"$WORK/uninstall.out" 2>&1
   UNINSTALL_RC=$?
   wait "$ANSWERER_PID"
   ANSWERER_RC=$?
 }
 
-# use_menu <name> <path>...: Explorer's part; the viewer records what it received
+# use_menu <32|64> <name> <path>...: Explorer's part, played by a host program of that
+# bitness; the viewer records what it received
 use_menu() {
-  local name=$1
-  shift
+  local bits=$1 name=$2-$1
+  shift 2
+  host_of "$bits"
   export VMXTOOL_TRACE="C:\\e2e\\trace-$name.txt"
   rm -f "$WINEPREFIX/drive_c/e2e/trace-$name.txt"
   # Into a file, not a pipe: the viewer that the handler starts inherits the output and
   # would hold a pipe open for as long as it runs.
-  run_wine "$TOOLS/shell_host.exe" menu "$@" >"$WORK/menu-$name.out" 2>&1
+  run_wine "${HOST[@]}" menu "$@" >"$WORK/menu-$name.out" 2>&1
   MENU_RC=$?
   MENU_OUT=$(tr -d '\r' <"$WORK/menu-$name.out")
   unset VMXTOOL_TRACE
@@ -246,56 +256,91 @@ use_menu() {
   TRACE=$(tr -d '\r' <"$WINEPREFIX/drive_c/e2e/trace-$name.txt" 2>/dev/null)
 }
 
+# use_verb <32|64> <path>: "Infos disque" on a folder, run by a host of that bitness
+use_verb() {
+  host_of "$1"
+  export VMXTOOL_TRACE="C:\\e2e\\trace-dinfo-$1.txt"
+  run_wine "${HOST[@]}" verb DiskInfoByVmax "$2" >"$WORK/verb-$1.out" 2>&1
+  unset VMXTOOL_TRACE
+  wait_for_file "$WINEPREFIX/drive_c/e2e/trace-dinfo-$1.txt" 30
+  sleep 0.5
+  TRACE=$(tr -d '\r' <"$WINEPREFIX/drive_c/e2e/trace-dinfo-$1.txt" 2>/dev/null)
+}
+
 trace_line() { printf '%s\n' "$TRACE" | grep -E "^$1: " | head -1 | sed -E "s/^$1: //"; }
+escaped_re() { printf '%s' "$1" | sed -E 's/[][\.^$*+?(){}|]/\\&/g'; }
 
 # ---- checks shared by the scenarios ----
 SYS='C:\windows\system32'
-VIEWER="$SYS\\Shellext\\vmxtool.exe"
-VIEWER_RE='^"C:\\windows\\system32\\Shellext\\vmxtool\.exe"'
+UNINSTALL_KEY='HKLM\SoftWare\Microsoft\Windows\CurrentVersion\Uninstall\VelluMax'
+APPROVED_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved'
 INSTALL_BOXES_FR=(
   'caption=VelluMax FR    text= Voici la version FRAN\xC7AISE de VelluMax\x0D\x0D"OK" pour d\xE9buter l'"'"'installation.'
   'caption=VelluMax FR    text=Votre syst\xE8me peut \xEAtre configur\xE9 pour lancer '"'"'Infos disque'"'"' depuis le menu contextuel de l'"'"'Explorer.'
 )
+REPORT_FR="caption=VelluMax uninstall text=D\\xE9sinstallation OK. \\x0D\\x0DRemarque: C:\\x5Cwindows\\x5Csystem32\\x5CShellext\\x5Cvmxinst.exe sera supprim\\xE9 d\\xE8s le prochain red\\xE9marrage de Windows...   "
 
+# Every view holds its own class, whose server is the extension of that view's bitness in
+# that view's system folder, beside the whole product; the handler entries are shared, the
+# list of installed programs has one entry, in the native view.
 check_installed() {
-  local tag=$1 f
-  for f in vmxtool.dll vmxtool.exe vmxtool.txt vmxinst.exe; do
-    expect_true "$tag: $f installed in Shellext" "[ -f '$SHELLEXT_UNIX/$f' ]"
+  local tag=$1 v f bits
+  for v in "${VIEWS[@]}"; do
+    for f in vmxtool.dll vmxtool.exe vmxtool.txt vmxinst.exe; do
+      expect_true "$tag: $f installed in $(dir_of "$v")\\Shellext" "[ -f '$(unix_of "$v")/$f' ]"
+    done
+    bits=$([ "$v" = 64 ] && echo x86-64 || echo 80386)
+    expect_match "$tag: the $v-bit extension in $(dir_of "$v")\\Shellext" "$bits" \
+      "$(file -b "$(unix_of "$v")/vmxtool.dll" 2>&1)"
+    expect_match "$tag: the $v-bit viewer in $(dir_of "$v")\\Shellext" "$bits" \
+      "$(file -b "$(unix_of "$v")/vmxtool.exe" 2>&1)"
+    expect_eq "$tag: class registered in the $v-bit view" "$(dir_of "$v")\\Shellext\\vmxtool.dll" \
+      "$(reg_value "$v" "HKCR\\CLSID\\$CLSID\\InprocServer32" "")"
+    expect_eq "$tag: apartment threading in the $v-bit view" "Apartment" \
+      "$(reg_value "$v" "HKCR\\CLSID\\$CLSID\\InprocServer32" ThreadingModel)"
+    expect_eq "$tag: class approved in the $v-bit view" "VelluMax" \
+      "$(reg_value "$v" "$APPROVED_KEY" "$CLSID")"
+    expect_eq "$tag: handler for files in the $v-bit view" "$CLSID" \
+      "$(reg_value "$v" 'HKCR\*\ShellEx\ContextMenuHandlers\VelluMax' "")"
+    expect_eq "$tag: handler for folders in the $v-bit view" "$CLSID" \
+      "$(reg_value "$v" 'HKCR\folder\ShellEx\ContextMenuHandlers\VelluMax' "")"
   done
-  expect_eq "$tag: class registered" "$SYS\\Shellext\\vmxtool.dll" \
-    "$(reg_value "HKCR\\CLSID\\$CLSID\\InprocServer32" "")"
-  expect_eq "$tag: apartment threading" "Apartment" \
-    "$(reg_value "HKCR\\CLSID\\$CLSID\\InprocServer32" ThreadingModel)"
-  expect_eq "$tag: handler for files" "$CLSID" \
-    "$(reg_value 'HKCR\*\ShellEx\ContextMenuHandlers\VelluMax' "")"
-  expect_eq "$tag: handler for folders" "$CLSID" \
-    "$(reg_value 'HKCR\folder\ShellEx\ContextMenuHandlers\VelluMax' "")"
-  expect_eq "$tag: uninstall entry" "\"$SYS\\Shellext\\vmxinst.exe\" /uninstall" \
-    "$(reg_value 'HKLM\SoftWare\Microsoft\Windows\CurrentVersion\Uninstall\VelluMax' UninstallString)"
+  expect_eq "$tag: uninstall entry in the native view" "\"$SYS\\Shellext\\vmxinst.exe\" /uninstall" \
+    "$(reg_value "$NATIVE" "$UNINSTALL_KEY" UninstallString)"
+  if [ "$PREFIX_ARCH" = win64 ]; then
+    expect_true "$tag: no second uninstall entry in the 32-bit view" "! key_exists 32 '$UNINSTALL_KEY'"
+  fi
 }
 
+# The command names the system folder as programs of both bitnesses see it: each finds
+# the viewer of its own bitness there.
 check_verbs() {
-  local tag=$1 root
+  local tag=$1 root v
   for root in Drive Directory; do
     expect_eq "$tag: Infos disque label on $root" "&Infos disque" \
-      "$(reg_value "HKCR\\$root\\shell\\DiskInfoByVmax" "")"
-    expect_eq "$tag: Infos disque command on $root" "\"$VIEWER\" \"%1\" /dinfo" \
-      "$(reg_value "HKCR\\$root\\shell\\DiskInfoByVmax\\command" "")"
+      "$(reg_value "$NATIVE" "HKCR\\$root\\shell\\DiskInfoByVmax" "")"
+    expect_eq "$tag: Infos disque command on $root" "\"$SYS\\Shellext\\vmxtool.exe\" \"%1\" /dinfo" \
+      "$(reg_value "$NATIVE" "HKCR\\$root\\shell\\DiskInfoByVmax\\command" "")"
+  done
+  for v in "${VIEWS[@]}"; do
+    expect_true "$tag: the verb's viewer exists for $v-bit programs" "[ -f '$(unix_of "$v")/vmxtool.exe' ]"
   done
 }
 
 check_uninstalled() {
-  local tag=$1 key left
-  for key in "HKCR\\CLSID\\$CLSID" 'HKCR\*\ShellEx\ContextMenuHandlers\VelluMax' \
-    'HKCR\folder\ShellEx\ContextMenuHandlers\VelluMax' 'HKCR\Drive\shell\DiskInfoByVmax' \
-    'HKCR\Directory\shell\DiskInfoByVmax' 'HKCR\folder\shell\DiskInfoByVmax' \
-    'HKLM\SoftWare\Microsoft\Windows\CurrentVersion\Uninstall\VelluMax' 'HKCU\Software\Caldwyn'; do
-    expect_true "$tag: $key removed" "! key_exists '$key'"
+  local tag=$1 key left v
+  for v in "${VIEWS[@]}"; do
+    for key in "HKCR\\CLSID\\$CLSID" 'HKCR\*\ShellEx\ContextMenuHandlers\VelluMax' \
+      'HKCR\folder\ShellEx\ContextMenuHandlers\VelluMax' 'HKCR\Drive\shell\DiskInfoByVmax' \
+      'HKCR\Directory\shell\DiskInfoByVmax' 'HKCR\folder\shell\DiskInfoByVmax' \
+      "$UNINSTALL_KEY" 'HKCU\Software\Caldwyn'; do
+      expect_true "$tag: $key removed from the $v-bit view" "! key_exists $v '$key'"
+    done
+    expect_eq "$tag: approved-extension entry removed from the $v-bit view" "<missing>" \
+      "$(reg_value "$v" "$APPROVED_KEY" "$CLSID")"
+    left=$(ls "$(unix_of "$v")" 2>/dev/null | tr '\n' ' ')
+    expect_eq "$tag: only the setup program is left in $(dir_of "$v")\\Shellext" "vmxinst.exe " "$left"
   done
-  expect_eq "$tag: approved-extension entry removed" "<missing>" \
-    "$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved' "$CLSID")"
-  left=$(ls "$SHELLEXT_UNIX" 2>/dev/null | tr '\n' ' ')
-  expect_eq "$tag: only the setup program is left in Shellext" "vmxinst.exe " "$left"
 }
 
 restart_windows() {
@@ -305,13 +350,83 @@ restart_windows() {
   wineserver -w 2>/dev/null
 }
 
-# ---- scenario: install, use, uninstall, restart (NT family) ----
-scenario_nt() {
-  local t=nt-$FLAVOUR
-  new_prefix nt win64
+check_restarted() {
+  local tag=$1 v
+  for v in "${VIEWS[@]}"; do
+    expect_eq "$tag: nothing of the product left in $(dir_of "$v")\\Shellext after the restart" "" \
+      "$(ls "$(unix_of "$v")" 2>/dev/null | tr '\n' ' ')"
+  done
+}
+
+make_files() {
+  mkdir -p "$WINEPREFIX/drive_c/e2e/files" "$WINEPREFIX/drive_c/e2e/Mes documents"
+  printf 'Bonjour\r\n' >"$WINEPREFIX/drive_c/e2e/files/lettre.txt"
+  head -c 20000 /dev/zero >"$WINEPREFIX/drive_c/e2e/files/photo.bmp"
+  printf 'x' >"$WINEPREFIX/drive_c/e2e/Mes documents/note.txt"
+}
+
+# menu_story <tag> <32|64>: the right-clicks of one host; its extension starts the viewer
+# beside it
+menu_story() {
+  local t=$1 bits=$2 viewer cmd list
+  viewer="$(dir_of "$bits")\\Shellext\\vmxtool.exe"
+  say "-- A right-click on one file, in a $bits-bit program: the shell asks the handler into its context menu"
+  use_menu "$bits" one 'C:\e2e\files\lettre.txt'
+  [ -n "$DEMO_OUT" ] && printf '%s\n' "$MENU_OUT" | grep -E '^(menu|invoke):' | sed 's/^/   /' | readable
+  expect_eq "$t: $bits-bit host: menu item found and invoked (one file)" 0 "$MENU_RC"
+  expect_match "$t: $bits-bit host: menu shows Vellu M&ax" 'menu: +[0-9]+  Vellu M&ax   <- VelluMax' "$MENU_OUT"
+  expect_eq "$t: $bits-bit host: viewer command line for one file" "\"$viewer\" \"C:\\e2e\\files\\lettre.txt\"" "$(trace_line command)"
+  say "   The viewer was started with: $(trace_line command)"
+  kill_windows
+
+  say "-- Two files selected, in a $bits-bit program: the paths travel in a temporary list file"
+  use_menu "$bits" two 'C:\e2e\files\lettre.txt' 'C:\e2e\files\photo.bmp'
+  expect_eq "$t: $bits-bit host: menu item found and invoked (two files)" 0 "$MENU_RC"
+  cmd=$(trace_line command)
+  expect_match "$t: $bits-bit host: viewer command line for two files" \
+    "^\"$(escaped_re "$viewer")\""' "C:\\e2e\\files\\photo\.bmp" /f ".*\\VM[0-9A-Fa-f]+\.tmp"$' "$cmd"
+  expect_eq "$t: $bits-bit host: list file count" "2" "$(trace_line count)"
+  expect_eq "$t: $bits-bit host: list file items" "C:\\e2e\\files\\lettre.txt|C:\\e2e\\files\\photo.bmp" \
+    "$(printf '%s\n' "$TRACE" | grep '^item: ' | sed 's/^item: //' | paste -sd'|')"
+  expect_eq "$t: $bits-bit host: viewer deleted the list file" "yes" "$(trace_line deleted)"
+  list=$(printf '%s' "$cmd" | sed -E 's/.* \/f "([^"]+)"$/\1/')
+  say "   The viewer was started with: $cmd"
+  say "   and read from ${list}: $(printf '%s\n' "$TRACE" | grep '^item: ' | sed 's/^item: //' | paste -sd',' | sed 's/,/, /g')"
+  if [ -n "$DEMO_OUT" ] && [ "$bits" = 64 ]; then
+    sleep 2
+    local wid
+    wid=$(xwininfo -root -tree 2>/dev/null | grep -E '"VelluMax' | head -1 | awk '{print $1}')
+    if [ -n "$wid" ] && import -window "$wid" "$DEMO_OUT/viewer.png" 2>/dev/null; then
+      say "   Screenshot of the viewer window: $DEMO_OUT/viewer.png"
+    else
+      import -window root "$DEMO_OUT/viewer.png" 2>/dev/null &&
+        say "   Screenshot of the screen: $DEMO_OUT/viewer.png"
+    fi
+  fi
+  kill_windows
+
+  say "-- A right-click on a folder, in a $bits-bit program"
+  use_menu "$bits" folder 'C:\e2e\Mes documents'
+  expect_eq "$t: $bits-bit host: menu item found and invoked (folder)" 0 "$MENU_RC"
+  expect_eq "$t: $bits-bit host: viewer command line for a folder" "\"$viewer\" \"C:\\e2e\\Mes documents\"" "$(trace_line command)"
+  say "   The viewer was started with: $(trace_line command)"
+  kill_windows
+
+  say "-- \"Infos disque\" on a folder, in a $bits-bit program"
+  use_verb "$bits" 'C:\e2e\Mes documents'
+  expect_eq "$t: $bits-bit host: Infos disque starts the viewer with /dinfo" \
+    "\"$SYS\\Shellext\\vmxtool.exe\" \"C:\\e2e\\Mes documents\" /dinfo" "$(trace_line command)"
+  say "   The viewer was started with: $(trace_line command)"
+  kill_windows
+}
+
+# ---- scenario: install, use, uninstall, restart (NT family, 64- or 32-bit) ----
+scenario_nt() {  # scenario_nt win64|win32
+  local t=$1 bits pending
+  new_prefix "$1" "$1"
   say ""
-  say "== VelluMax $FLAVOUR on Windows (NT family, Wine $(wine --version | sed 's/wine-//'))"
-  say "-- 1. The user unpacks $(basename "$ZIP") into C:\\users\\Public\\Downloads\\VelluMax and runs vmxinst.exe"
+  say "== VelluMax on $([ "$1" = win64 ] && echo 64-bit || echo 32-bit) Windows (NT family, Wine $(wine --version | sed 's/wine-//'))"
+  say "-- 1. The user unpacks $(basename "$ZIP") into $PACKAGE_DIR_WIN and runs vmxinst.exe"
   install_product install.log OK
   expect_eq "$t: installer exit code" 0 "$INSTALL_RC"
   expect_eq "$t: both install boxes answered" 0 "$ANSWERER_RC"
@@ -320,72 +435,19 @@ scenario_nt() {
   expect_eq "$t: Infos disque offer box" "${INSTALL_BOXES_FR[1]}" "${got[1]:-<none>}"
   if [ -n "$DEMO_OUT" ]; then
     boxes install.log | sed -E 's/^BOX /   message box: /' | readable
-    say "   The INF file copied the product into C:\\windows\\system32\\Shellext:"
-    ls -l "$SHELLEXT_UNIX" | tail -n +2 | awk '{printf "     %-12s %8s bytes\n", $9, $5}'
+    for bits in "${VIEWS[@]}"; do
+      say "   The INF file copied the $bits-bit product into $(dir_of "$bits")\\Shellext:"
+      (cd "$(unix_of "$bits")" && for f in *; do printf '     %-12s %8s bytes  %s\n' "$f" "$(stat -c %s "$f")" "$(file -b "$f" | cut -d, -f1)"; done)
+    done
   fi
   check_installed "$t"
   check_verbs "$t"
   kill_windows
 
-  mkdir -p "$WINEPREFIX/drive_c/e2e/files" "$WINEPREFIX/drive_c/e2e/Mes documents"
-  printf 'Bonjour\r\n' >"$WINEPREFIX/drive_c/e2e/files/lettre.txt"
-  head -c 20000 /dev/zero >"$WINEPREFIX/drive_c/e2e/files/photo.bmp"
-  printf 'x' >"$WINEPREFIX/drive_c/e2e/Mes documents/note.txt"
+  make_files
+  for bits in "${VIEWS[@]}"; do menu_story "$t" "$bits"; done
 
-  say "-- 2. A right-click on one file: Explorer asks the handler into its context menu"
-  use_menu one 'C:\e2e\files\lettre.txt'
-  [ -n "$DEMO_OUT" ] && printf '%s\n' "$MENU_OUT" | grep -E '^(menu|invoke):' | sed 's/^/   /' | readable
-  expect_eq "$t: menu item found and invoked (one file)" 0 "$MENU_RC"
-  expect_match "$t: menu shows Vellu M&ax" 'menu: +[0-9]+  Vellu M&ax   <- VelluMax' "$MENU_OUT"
-  expect_eq "$t: viewer command line for one file" "\"$VIEWER\" \"C:\\e2e\\files\\lettre.txt\"" "$(trace_line command)"
-  say "   The viewer was started with: $(trace_line command)"
-
-  say "-- 3. Two files selected: the paths travel in a temporary list file"
-  use_menu two 'C:\e2e\files\lettre.txt' 'C:\e2e\files\photo.bmp'
-  expect_eq "$t: menu item found and invoked (two files)" 0 "$MENU_RC"
-  local cmd list
-  cmd=$(trace_line command)
-  expect_match "$t: viewer command line for two files" \
-    "$VIEWER_RE"' "C:\\e2e\\files\\photo\.bmp" /f ".*\\VM[0-9A-Fa-f]+\.tmp"$' "$cmd"
-  expect_eq "$t: list file count" "2" "$(trace_line count)"
-  expect_eq "$t: list file items" "C:\\e2e\\files\\lettre.txt|C:\\e2e\\files\\photo.bmp" \
-    "$(printf '%s\n' "$TRACE" | grep '^item: ' | sed 's/^item: //' | paste -sd'|')"
-  list=$(printf '%s' "$cmd" | sed -E 's/.* \/f "([^"]+)"$/\1/')
-  expect_eq "$t: viewer deleted the list file" "yes" "$(trace_line deleted)"
-  say "   The viewer was started with: $cmd"
-  say "   and read from ${list}: $(printf '%s\n' "$TRACE" | grep '^item: ' | sed 's/^item: //' | paste -sd',' | sed 's/,/, /g')"
-  if [ -n "$DEMO_OUT" ]; then
-    sleep 2
-    local wid
-    wid=$(xwininfo -root -tree 2>/dev/null | grep -E '"VelluMax' | head -1 | awk '{print $1}')
-    if [ -n "$wid" ] && import -window "$wid" "$DEMO_OUT/viewer-$FLAVOUR.png" 2>/dev/null; then
-      say "   Screenshot of the viewer window: $DEMO_OUT/viewer-$FLAVOUR.png"
-    else
-      import -window root "$DEMO_OUT/viewer-$FLAVOUR.png" 2>/dev/null &&
-        say "   Screenshot of the screen: $DEMO_OUT/viewer-$FLAVOUR.png"
-    fi
-  fi
-  kill_windows
-
-  say "-- 4. A right-click on a folder"
-  use_menu folder 'C:\e2e\Mes documents'
-  expect_eq "$t: menu item found and invoked (folder)" 0 "$MENU_RC"
-  expect_eq "$t: viewer command line for a folder" "\"$VIEWER\" \"C:\\e2e\\Mes documents\"" "$(trace_line command)"
-  say "   The viewer was started with: $(trace_line command)"
-  kill_windows
-
-  say "-- 5. \"Infos disque\" on a folder"
-  export VMXTOOL_TRACE='C:\e2e\trace-dinfo.txt'
-  run_wine "$TOOLS/shell_host.exe" verb DiskInfoByVmax 'C:\e2e\Mes documents' >"$WORK/verb.out" 2>&1
-  unset VMXTOOL_TRACE
-  wait_for_file "$WINEPREFIX/drive_c/e2e/trace-dinfo.txt" 30
-  sleep 0.5
-  TRACE=$(tr -d '\r' <"$WINEPREFIX/drive_c/e2e/trace-dinfo.txt" 2>/dev/null)
-  expect_eq "$t: Infos disque starts the viewer with /dinfo" "\"$VIEWER\" \"C:\\e2e\\Mes documents\" /dinfo" "$(trace_line command)"
-  say "   The viewer was started with: $(trace_line command)"
-  kill_windows
-
-  say "-- 6. The user uninstalls through the entry in the list of installed programs"
+  say "-- The user uninstalls through the entry in the list of installed programs"
   uninstall_product uninstall.log YES OK
   say "   $UNINSTALL_COMMAND"
   expect_eq "$t: uninstaller exit code" 0 "$UNINSTALL_RC"
@@ -393,27 +455,38 @@ scenario_nt() {
   mapfile -t got < <(boxes uninstall.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
   expect_eq "$t: uninstall confirmation box" \
     "caption=VelluMax Fran\\xE7ais  text= Cela supprimera les composants de VelluMax. D'accord?" "${got[0]:-<none>}"
-  expect_eq "$t: uninstall report box" \
-    "caption=VelluMax uninstall text=D\\xE9sinstallation OK. \\x0D\\x0DRemarque: C:\\x5Cwindows\\x5Csystem32\\x5CShellext\\x5Cvmxinst.exe sera supprim\\xE9 d\\xE8s le prochain red\\xE9marrage de Windows...   " \
-    "${got[1]:-<none>}"
+  expect_eq "$t: uninstall report box" "$REPORT_FR" "${got[1]:-<none>}"
   [ -n "$DEMO_OUT" ] && boxes uninstall.log | sed -E 's/^BOX /   message box: /' | readable
   check_uninstalled "$t"
-  local pending
-  pending=$(reg_tool query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations /reg:64 2>&1 | tr -d '\r')
-  expect_match "$t: the setup program's deletion is pending" 'Shellext\\vmxinst\.exe' "$pending"
-  say "   Left behind until the next restart: $(ls "$SHELLEXT_UNIX" | tr '\n' ' ')"
+  pending=$(reg_tool query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations $(view_switch "$NATIVE") 2>&1 | tr -d '\r')
+  for bits in "${VIEWS[@]}"; do
+    expect_match "$t: the deletion of $(dir_of "$bits")\\Shellext\\vmxinst.exe is pending" \
+      "$(escaped_re "$(dir_of "$bits")")"'\\Shellext\\vmxinst\.exe' "$pending"
+    say "   Left in $(dir_of "$bits")\\Shellext until the next restart: $(ls "$(unix_of "$bits")" | tr '\n' ' ')"
+  done
 
-  say "-- 7. Windows restarts (wineboot -r)"
+  say "-- Windows restarts (wineboot -r)"
   restart_windows
-  expect_true "$t: the restart deleted the setup program" "[ ! -e '$SHELLEXT_UNIX/vmxinst.exe' ]"
-  say "   Shellext now holds: $(ls "$SHELLEXT_UNIX" 2>/dev/null | tr '\n' ' ')(nothing of the product is left)"
+  check_restarted "$t"
+  say "   Nothing of the product is left in the Shellext folders."
   end_prefix
 }
 
-# ---- scenario: the second installation replaces the first cleanly ----
-scenario_twice() {
-  local t=twice-$FLAVOUR
-  new_prefix twice win64
+# ---- scenario: 64-bit Windows that had the earlier 32-bit and 64-bit packages ----
+scenario_upgrade() {
+  local t=upgrade old64
+  new_prefix upgrade win64
+  unpack_package
+  # The earlier packages ran the plain section: the 32-bit one through the 32-bit installer
+  # (its class, approval and uninstall entry in the 32-bit view), the 64-bit one through
+  # the 64-bit installer.
+  run_wine wine rundll32.exe setupapi.dll,InstallHinfSection DefaultInstall 132 "$PACKAGE_DIR_WIN\\vmxtool.inf" >/dev/null 2>&1
+  sed 's/^\[DefaultInstall\.NTamd64\]/[Earlier.NTamd64]/' "$PACKAGE_DIR/vmxtool.inf" >"$PACKAGE_DIR/old64.inf"
+  run_wine "$WINE64" rundll32.exe setupapi.dll,InstallHinfSection DefaultInstall 132 "$PACKAGE_DIR_WIN\\old64.inf" >/dev/null 2>&1
+  expect_true "$t: the earlier 32-bit package's entry is there" "key_exists 32 '$UNINSTALL_KEY'"
+  expect_true "$t: the earlier 64-bit package's entry is there" "key_exists 64 '$UNINSTALL_KEY'"
+  kill_windows
+
   install_product first.log OK
   expect_eq "$t: first installation" 0 "$INSTALL_RC"
   kill_windows
@@ -423,21 +496,25 @@ scenario_twice() {
   kill_windows
   check_installed "$t"
   expect_true "$t: declined offer removed the earlier verbs" \
-    "! key_exists 'HKCR\\Drive\\shell\\DiskInfoByVmax' && ! key_exists 'HKCR\\Directory\\shell\\DiskInfoByVmax'"
+    "! key_exists 64 'HKCR\\Drive\\shell\\DiskInfoByVmax' && ! key_exists 64 'HKCR\\Directory\\shell\\DiskInfoByVmax'"
   printf 'x' >"$WINEPREFIX/drive_c/e2e/twice.txt"
-  use_menu twice 'C:\e2e\twice.txt'
-  expect_eq "$t: the menu works after reinstalling" 0 "$MENU_RC"
-  kill_windows
+  for bits in 64 32; do
+    use_menu "$bits" twice 'C:\e2e\twice.txt'
+    expect_eq "$t: the menu works after reinstalling ($bits-bit host)" 0 "$MENU_RC"
+    expect_eq "$t: the $bits-bit extension starts the viewer beside it" \
+      "\"$(dir_of "$bits")\\Shellext\\vmxtool.exe\" \"C:\\e2e\\twice.txt\"" "$(trace_line command)"
+    kill_windows
+  done
   end_prefix
 }
 
-# ---- scenario: the Windows 95 family (32-bit flavour, 32-bit prefix) ----
+# ---- scenario: the Windows 95 family (32-bit prefix) ----
 scenario_win98() {
-  local t=win98-$FLAVOUR
+  local t=win98 wininit
   new_prefix win98 win32
   reg_tool add 'HKCU\Software\Wine\AppDefaults\vmxinst.exe' /v Version /d win98 /f >/dev/null 2>&1
   say ""
-  say "== VelluMax $FLAVOUR on the Windows 95 family"
+  say "== VelluMax on the Windows 95 family"
   install_product install.log OK
   expect_eq "$t: installer exit code" 0 "$INSTALL_RC"
   check_installed "$t"
@@ -446,27 +523,25 @@ scenario_win98() {
   expect_eq "$t: uninstaller exit code" 0 "$UNINSTALL_RC"
   mapfile -t got < <(boxes uninstall.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
   expect_eq "$t: restart offered" \
-    "caption=VelluMax uninstall text=D\\xE9sinstallation OK. \\x0D\\x0DRemarque: C:\\x5Cwindows\\x5Csystem32\\x5CShellext\\x5Cvmxinst.exe sera supprim\\xE9 d\\xE8s le prochain red\\xE9marrage de Windows...   \\x0D\\x0DRed\\xE9marrer l'ordinateur maintenant ?" \
-    "${got[1]:-<none>}"
+    "$REPORT_FR\\x0D\\x0DRed\\xE9marrer l'ordinateur maintenant ?" "${got[1]:-<none>}"
   check_uninstalled "$t"
-  local wininit
   wininit=$(tr -d '\r' <"$WINEPREFIX/drive_c/windows/wininit.ini" 2>/dev/null | paste -sd'|')
   expect_match "$t: wininit.ini schedules the setup program" \
     '\[[Rr][Ee][Nn][Aa][Mm][Ee]\]\|NUL=C:\\windows\\system32\\Shellext\\vmxinst\.exe' "$wininit"
   say "   wininit.ini: $wininit"
   restart_windows
-  expect_true "$t: the restart deleted the setup program" "[ ! -e '$SHELLEXT_UNIX/vmxinst.exe' ]"
+  check_restarted "$t"
   end_prefix
 }
 
 for s in "${SCENARIOS[@]}"; do
   case $s in
-    nt) scenario_nt ;;
-    twice) scenario_twice ;;
+    win64 | win32) scenario_nt "$s" ;;
+    upgrade) scenario_upgrade ;;
     win98) scenario_win98 ;;
     *) echo "e2e: unknown scenario $s" >&2; exit 2 ;;
   esac
 done
 
-echo "e2e $FLAVOUR: $PASSED passed, $FAILED failed"
+echo "e2e: $PASSED passed, $FAILED failed"
 [ "$FAILED" -eq 0 ]

@@ -4,7 +4,10 @@
 // invokes its item through the menu's command identifier.
 //   shell_host.exe menu <path>...        (all paths in one folder)
 //   shell_host.exe verb <verb> <path>    runs a shell verb through ShellExecuteExA
-// Prints what it sees; exit code 0 when the item was found and invoked.
+//   shell_host.exe uninstall             starts the product's registered UninstallString
+//                                        as the list of installed programs does, and waits
+// Built 32- and 64-bit, it plays a 32-bit program's Open dialog and 64-bit Explorer. Prints
+// what it sees; exit code 0 when the item was found and invoked.
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -192,6 +195,42 @@ int RunVerb(const char* verb, const char* path) {
     return ok ? 0 : 1;
 }
 
+// The list of installed programs reads the entry in its own registry view and starts the
+// command as it stands.
+int RunUninstallEntry() {
+    const char entry[] = "SoftWare\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelluMax";
+    HKEY key;
+    char command[1024] = {};
+    DWORD size = sizeof command - 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        std::printf("uninstall: no entry HKLM\\%s in this %d-bit view\n", entry,
+                    static_cast<int>(8 * sizeof(void*)));
+        return 1;
+    }
+    LONG read = RegQueryValueExA(key, "UninstallString", nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(command), &size);
+    RegCloseKey(key);
+    if (read != ERROR_SUCCESS) {
+        std::printf("uninstall: the entry has no UninstallString (error %ld)\n", read);
+        return 1;
+    }
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started)) {
+        std::printf("uninstall: cannot start %s (error %lu)\n", command, GetLastError());
+        return 1;
+    }
+    WaitForSingleObject(started.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(started.hProcess, &code);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    std::printf("uninstall: %s ended with exit code %lu\n", command, code);
+    return static_cast<int>(code);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,6 +246,8 @@ int main(int argc, char** argv) {
         CoUninitialize();
         return rc;
     }
-    std::fprintf(stderr, "usage: shell_host menu <path>... | shell_host verb <verb> <path>\n");
+    if (argc == 2 && std::string(argv[1]) == "uninstall") return RunUninstallEntry();
+    std::fprintf(stderr,
+                 "usage: shell_host menu <path>... | verb <verb> <path> | uninstall\n");
     return 2;
 }

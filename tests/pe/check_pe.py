@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the shipped Windows binaries from their PE headers, without running them:
 imports (Windows system DLLs only, no C++ runtime), the DLL's export table, the programs'
-GUI subsystem, and the
+GUI subsystem and the execution level and supported systems of their manifests, and the
 hardening every image must carry (ASLR with relocations, DEP, high-entropy ASLR on x64,
 NO_SEH on x86, no section both writable and executable).
 
@@ -9,6 +9,7 @@ NO_SEH on x86, no section both writable and executable).
 Prints one line per check and ends with "N passed, M failed"."""
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
@@ -16,6 +17,21 @@ SYSTEM_DLLS = {
     "version.dll", "uxtheme.dll",
 }
 RUNTIME_DLLS = ("libstdc++", "libgcc_s", "libwinpthread", "libc++", "libunwind")
+
+RT_MANIFEST = 24
+# What Windows must read in each program's manifest: the setup program asks for elevation
+# (Windows since Vista elevates it once, also when the list of installed programs starts
+# it) and names every system from Vista to Windows 10/11; the viewer runs as its caller.
+MANIFESTS = {
+    "vmxinst.exe": ("requireAdministrator", [
+        "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Vista
+        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # 7
+        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # 8
+        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
+        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
+    ]),
+    "vmxtool.exe": ("asInvoker", None),
+}
 
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, NO_SEH = 0x40, 0x20, 0x100, 0x400
 SCN_EXECUTE, SCN_WRITE = 0x20000000, 0x80000000
@@ -71,6 +87,29 @@ class Image:
             o += 20
         return names
 
+    def manifest(self):
+        """The bytes of the first RT_MANIFEST resource, or None."""
+        root_rva = self.dirs[2][0]
+        if not root_rva:
+            return None
+        root = self.offset(root_rva)
+
+        def entries(directory):
+            named, numbered = struct.unpack_from("<HH", self.data, directory + 12)
+            for i in range(named + numbered):
+                yield struct.unpack_from("<II", self.data, directory + 16 + 8 * i)
+
+        def first_leaf(entry):
+            while entry & 0x80000000:  # a subdirectory: take its first entry
+                entry = next(entries(root + (entry & 0x7FFFFFFF)))[1]
+            rva, size = struct.unpack_from("<II", self.data, root + entry)
+            return self.data[self.offset(rva):self.offset(rva) + size]
+
+        for ident, entry in entries(root):
+            if ident == RT_MANIFEST:
+                return first_leaf(entry)
+        return None
+
     def exports(self):
         rva, size = self.dirs[0]
         if not rva:
@@ -84,6 +123,26 @@ class Image:
             index = struct.unpack_from("<H", self.data, self.offset(ordinals) + 2 * i)[0]
             result.append((name, base + index))
         return sorted(result, key=lambda e: e[1]), nfuncs
+
+
+def check_manifest(check, name, data, level, systems):
+    if not data:
+        check(False, "%s carries a manifest" % name, "no RT_MANIFEST resource")
+        return
+    try:
+        tree = ElementTree.fromstring(data)
+    except ElementTree.ParseError as e:
+        check(False, "%s's manifest is well-formed XML" % name, str(e))
+        return
+    local = lambda element: element.tag.rsplit("}", 1)[-1]
+    levels = [(e.get("level"), e.get("uiAccess")) for e in tree.iter()
+              if local(e) == "requestedExecutionLevel"]
+    check(levels == [(level, "false")],
+          '%s asks for level="%s" uiAccess="false"' % (name, level), "found %s" % levels)
+    if systems is not None:
+        found = [e.get("Id", "").lower() for e in tree.iter() if local(e) == "supportedOS"]
+        check(found == systems, "%s names the systems from Vista to Windows 10/11" % name,
+              "supportedOS %s" % found)
 
 
 def main():
@@ -132,6 +191,8 @@ def main():
         if name.lower().endswith(".exe"):
             # Both programs talk to the user through windows only: no console may pop up.
             check(img.subsystem == 2, "%s is a GUI program" % name, "subsystem %d" % img.subsystem)
+        if name.lower() in MANIFESTS:
+            check_manifest(check, name, img.manifest(), *MANIFESTS[name.lower()])
         if name.lower().endswith(".dll"):
             exports, nfuncs = img.exports()
             want = [("DllCanUnloadNow", 2), ("DllGetClassObject", 3)]

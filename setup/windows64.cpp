@@ -1,0 +1,56 @@
+#include "windows64.h"
+
+#include <cstring>
+
+#include "environment.h"
+#include "system_function.h"
+
+namespace {
+
+std::string SystemFolder() {
+    return std::string(SystemDir, strnlen(SystemDir, MAX_PATH));
+}
+
+}  // namespace
+
+bool RunsUnderWow64() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    auto isWow64Process = SystemFunction<IsWow64ProcessFn>("kernel32.dll", "IsWow64Process");
+    BOOL wow64 = FALSE;
+    return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+bool RunsOn64BitWindows() {
+    return IsWindowsNT() && RunsUnderWow64();
+}
+
+std::vector<REGSAM> ProductRegistryViews() {
+    if (!RunsOn64BitWindows()) return {0};
+    return {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+}
+
+std::vector<std::string> ShellextFolders() {
+    std::vector<std::string> folders = {SystemFolder() + "\\Shellext"};
+    if (RunsOn64BitWindows()) folders.push_back(NativeSystemFolder() + "\\Shellext");
+    return folders;
+}
+
+std::string NativeSystemFolder() {
+    const std::string system = SystemFolder();
+    if (!RunsOn64BitWindows()) return system;
+    // The system folder's parent is the Windows folder of the machine, also where
+    // GetWindowsDirectoryA gives a user's own folder on a terminal server.
+    const std::string::size_type slash = system.rfind('\\');
+    if (slash == std::string::npos) return system;
+    return system.substr(0, slash) + "\\Sysnative";
+}
+
+std::string Wow64SystemFolder() {
+    using GetSystemWow64DirectoryFn = UINT(WINAPI*)(LPSTR, UINT);
+    auto getWow64Directory =
+        SystemFunction<GetSystemWow64DirectoryFn>("kernel32.dll", "GetSystemWow64DirectoryA");
+    char folder[MAX_PATH] = {};
+    UINT length = getWow64Directory ? getWow64Directory(folder, MAX_PATH) : 0;
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    return std::string(folder, length);
+}
