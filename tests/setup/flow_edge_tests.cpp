@@ -151,7 +151,9 @@ TEST_F(FlowEdges, ReinstallingBeforeTheRestartKeepsTheSetupProgram) {
 
     script_.answers = {IDYES, IDOK};
     EXPECT_EQ(0, Run("vmxinst.exe /uninstall"));
-    ASSERT_EQ(1, PendingDeletionsOf("\\Shellext\\vmxinst.exe")) << "uninstalling left none";
+    const int copies = static_cast<int>(flowtest::ShellextFolders().size());
+    ASSERT_EQ(copies, PendingDeletionsOf("\\Shellext\\vmxinst.exe"))
+        << "expected one deletion per installed copy";
 
     flowtest::ScopedCurrentDirectory current(source.Folder());
     script_.answers = {IDOK, IDCANCEL};
@@ -160,7 +162,8 @@ TEST_F(FlowEdges, ReinstallingBeforeTheRestartKeepsTheSetupProgram) {
     EXPECT_EQ(0, PendingDeletionsOf("\\Shellext\\vmxinst.exe"))
         << "the reinstalled setup program would go at the restart";
     EXPECT_EQ(1, PendingDeletionsOf("\\other.tmp")) << "another program's deletion went";
-    EXPECT_TRUE(vmxtest::FileExists(flowtest::ShellextFolder() + "\\vmxinst.exe"));
+    for (const std::string& folder : flowtest::ShellextFolders())
+        EXPECT_TRUE(vmxtest::FileExists(folder + "\\vmxinst.exe")) << folder;
 }
 
 }  // namespace

@@ -36,14 +36,17 @@ std::string FromUnix(const char* unixPath) {
     return path;
 }
 
-void DeleteTree(HKEY root, const std::string& path) {
-    RegDeleteTreeA(root, path.c_str());
-    RegDeleteKeyA(root, path.c_str());
+void DeleteTree(HKEY root, const std::string& path, REGSAM view = 0) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
+    RegDeleteTreeA(key, nullptr);
+    RegCloseKey(key);
+    RegDeleteKeyExA(root, path.c_str(), view, 0);
 }
 
-void DeleteValue(HKEY root, const std::string& path, const char* name) {
+void DeleteValue(HKEY root, const std::string& path, const char* name, REGSAM view = 0) {
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE | view, &key) != ERROR_SUCCESS) return;
     RegDeleteValueA(key, name);
     RegCloseKey(key);
 }
@@ -121,6 +124,36 @@ std::string ShellextFolder() {
     return SystemFolder() + "\\Shellext";
 }
 
+bool On64BitWindows() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string NativeShellextFolder() {
+    return On64BitWindows() ? WindowsFolder() + "\\Sysnative\\Shellext" : ShellextFolder();
+}
+
+std::vector<std::string> ShellextFolders() {
+    if (!On64BitWindows()) return {ShellextFolder()};
+    return {ShellextFolder(), NativeShellextFolder()};
+}
+
+std::vector<REGSAM> RegistryViews() {
+    if (!On64BitWindows()) return {0};
+    return {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+}
+
+REGSAM NativeView() {
+    return RegistryViews().back();
+}
+
+std::string ExtensionRegisteredIn(REGSAM view) {
+    if (view != KEY_WOW64_32KEY) return ShellextFolder() + "\\vmxtool.dll";
+    char folder[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\Shellext\\vmxtool.dll";
+}
+
 ProductStateGuard::ProductStateGuard() {
     shellextExisted_ = vmxtest::DirectoryExists(ShellextFolder());
     approvedExisted_ = setuptest::KeyExists(HKLM, kApproved);
@@ -136,7 +169,8 @@ ProductStateGuard::ProductStateGuard() {
 
 ProductStateGuard::~ProductStateGuard() {
     RemoveProductState();
-    if (!shellextExisted_) RemoveDirectoryA(ShellextFolder().c_str());  // only when empty
+    if (!shellextExisted_)  // only when empty
+        for (const std::string& folder : ShellextFolders()) RemoveDirectoryA(folder.c_str());
     if (!approvedExisted_ && setuptest::KeyExists(HKLM, kApproved) &&
         setuptest::SubKeyCount(HKLM, kApproved) == 0)
         RegDeleteKeyA(HKLM, kApproved.c_str());
@@ -151,18 +185,21 @@ ProductStateGuard::~ProductStateGuard() {
 }
 
 void ProductStateGuard::RemoveProductState() {
-    for (const std::string& key :
-         {kClassKey, kFileHandler, kFolderHandler, kDriveVerb, kDirectoryVerb, kFolderVerb})
-        DeleteTree(HKCR, key);
-    DeleteTree(HKLM, kUninstallEntry);
-    DeleteValue(HKLM, kApproved, kClassId);
+    for (REGSAM view : RegistryViews()) {
+        for (const std::string& key :
+             {kClassKey, kFileHandler, kFolderHandler, kDriveVerb, kDirectoryVerb, kFolderVerb})
+            DeleteTree(HKCR, key, view);
+        DeleteTree(HKLM, kUninstallEntry, view);
+        DeleteValue(HKLM, kApproved, kClassId, view);
+    }
     DeleteTree(HKCU, "Software\\Caldwyn");
     DeleteTree(HKCU, "Software\\Wine\\AppDefaults\\vmxinst.exe");
-    for (const char* name : kInstalledFiles) {
-        const std::string file = ShellextFolder() + "\\" + name;
-        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(file.c_str());
-    }
+    for (const std::string& folder : ShellextFolders())
+        for (const char* name : kInstalledFiles) {
+            const std::string file = folder + "\\" + name;
+            SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(file.c_str());
+        }
 }
 
 InstallSource::InstallSource(Place place) {
@@ -177,7 +214,8 @@ InstallSource::InstallSource(Place place) {
     const std::pair<const char*, const char*> files[] = {
         {VMX_PACKAGE_INF, "vmxtool.inf"},     {VMX_PACKAGE_README, "vmxtool.txt"},
         {VMX_BUILT_EXTENSION, "vmxtool.dll"}, {VMX_BUILT_VIEWER, "vmxtool.exe"},
-        {VMX_BUILT_SETUP, "vmxinst.exe"},
+        {VMX_BUILT_SETUP, "vmxinst.exe"},     {VMX_BUILT_EXTENSION64, "vmxtool64.dll"},
+        {VMX_BUILT_VIEWER64, "vmxtool64.exe"},
     };
     for (const auto& [from, name] : files)
         if (!CopyFileA(FromUnix(from).c_str(), File(name).c_str(), FALSE))
@@ -188,10 +226,12 @@ InstallSource::~InstallSource() {
     vmxtest::RemoveTreeOnDisk(base_);
 }
 
-void InstallWithInf(const InstallSource& source) {
+void InstallWithInf(const InstallSource& source, Installer installer) {
+    const std::string folder = installer == Installer::Native && On64BitWindows()
+                                   ? WindowsFolder() + "\\Sysnative"
+                                   : SystemFolder();
     std::string command = "\"";
-    command +=
-        SystemFolder() + "\\rundll32.exe\" setupapi.dll,InstallHinfSection DefaultInstall 132 ";
+    command += folder + "\\rundll32.exe\" setupapi.dll,InstallHinfSection DefaultInstall 132 ";
     command += source.File("vmxtool.inf");
     vmxtest::RunAndWait(command, 120000);
     for (const char* name : kInstalledFiles)

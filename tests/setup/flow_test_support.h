@@ -38,6 +38,21 @@ std::string SystemFolder();    // as GetSystemDirectoryA gives it
 std::string WindowsFolder();   // as GetWindowsDirectoryA gives it
 std::string ShellextFolder();  // SystemFolder() + "\Shellext"
 
+// The test prefix is 64-bit Windows, which this 32-bit program sees through WOW64: the
+// product also lives in the native system folder, reached as Sysnative, and in the 64-bit
+// registry view.
+bool On64BitWindows();
+// Windows\Sysnative\Shellext on 64-bit Windows, ShellextFolder() elsewhere.
+std::string NativeShellextFolder();
+// The folders and views that hold the product: one each on 32-bit Windows, two on 64-bit.
+std::vector<std::string> ShellextFolders();
+std::vector<REGSAM> RegistryViews();
+// The view of the system's own bitness, where the list of installed programs looks.
+REGSAM NativeView();
+// The extension's path as a view's class names it: the INF file's system folder of that
+// view's bitness.
+std::string ExtensionRegisteredIn(REGSAM view);
+
 // The product's keys, files, the approval of its class, the maker's key, the restart-time
 // deletions (PendingFileRenameOperations and wininit.ini) and the Wine version settings of
 // a program named vmxinst.exe: removed or saved when the guard is made, and removed or put
@@ -59,9 +74,10 @@ private:
     std::string wininitBytes_;
 };
 
-// The package as a user unpacks it: vmxtool.inf, vmxtool.txt and the built vmxtool.dll,
-// vmxtool.exe and vmxinst.exe in a folder whose name has spaces, below the temporary folder
-// or, for the Windows 95 family's installer, whose command line is short, below C:\.
+// The package as a user unpacks it: vmxtool.inf, vmxtool.txt and the built vmxinst.exe,
+// vmxtool.dll, vmxtool.exe and their 64-bit builds vmxtool64.dll and vmxtool64.exe in a
+// folder whose name has spaces, below the temporary folder or, for the Windows 95 family's
+// installer, whose command line is short, below C:\.
 class InstallSource {
 public:
     enum Place { InTemp, NearRoot };
@@ -78,8 +94,9 @@ private:
 };
 
 // Runs the INF file of the source with the system's installer, as an earlier installation
-// did, and waits for its end.
-void InstallWithInf(const InstallSource& source);
+// did, and waits for its end: the native installer, or the 32-bit one when asked.
+enum class Installer { Native, Bits32 };
+void InstallWithInf(const InstallSource& source, Installer installer = Installer::Native);
 
 class ScopedCurrentDirectory {
 public:

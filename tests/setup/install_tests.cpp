@@ -63,8 +63,8 @@ std::string ReadmeOpening() {
            " params=- dir=- show=1";
 }
 
-std::string Value(HKEY root, const std::string& key) {
-    setuptest::ValueRead read = ReadValue(root, key, "");
+std::string Value(HKEY root, const std::string& key, REGSAM view = 0) {
+    setuptest::ValueRead read = ReadValue(root, key, "", view);
     if (!read.found) return "<missing>";
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), read.type) << key;
     return read.bytes;  // the terminating NUL included
@@ -74,8 +74,11 @@ std::string Sz(const std::string& text) {
     return text + std::string(1, '\0');
 }
 
+// In every folder that holds the product.
 bool Installed(const std::string& name) {
-    return vmxtest::FileExists(flowtest::ShellextFolder() + "\\" + name);
+    for (const std::string& folder : flowtest::ShellextFolders())
+        if (!vmxtest::FileExists(folder + "\\" + name)) return false;
+    return true;
 }
 
 class Installation : public ::testing::Test {
@@ -86,14 +89,24 @@ protected:
     }
 
     // An earlier installation's verbs and registration, with marks that the INF file does
-    // not write.
+    // not write, in every registry view; on 64-bit Windows also the uninstall entry that
+    // the earlier 32-bit package wrote into the 32-bit view.
     void PlantEarlierInstallation() {
         for (const std::string& verb :
              {flowtest::kDriveVerb, flowtest::kDirectoryVerb, flowtest::kFolderVerb}) {
             SetStringValue(HKCR, verb, "", "old label");
             SetStringValue(HKCR, verb + "\\command", "", "old.exe %1");
         }
-        SetStringValue(HKCR, flowtest::kClassKey + "\\EarlierMark", "", "x");
+        for (REGSAM view : flowtest::RegistryViews())
+            setuptest::SetStringValue(HKCR, flowtest::kClassKey + "\\EarlierMark", "", "x", view);
+        if (flowtest::On64BitWindows())
+            SetStringValue(HKLM, flowtest::kUninstallEntry, "UninstallString", "old /uninstall");
+    }
+
+    static bool EarlierMarkLeft() {
+        for (REGSAM view : flowtest::RegistryViews())
+            if (KeyExists(HKCR, flowtest::kClassKey + "\\EarlierMark", view)) return true;
+        return false;
     }
 
     flowtest::ProductStateGuard guard_;
@@ -120,7 +133,7 @@ TEST_F(Installation, MissingInfIsReportedWithTheCurrentFolderAndNothingChanges) 
     }
     EXPECT_EQ(Sz("old label"), Value(HKCR, flowtest::kFolderVerb)) << "the folder verb was touched";
     EXPECT_EQ(Sz("old label"), Value(HKCR, flowtest::kDriveVerb)) << "the drive verb was touched";
-    EXPECT_TRUE(KeyExists(HKCR, flowtest::kClassKey + "\\EarlierMark")) << "registration removed";
+    EXPECT_TRUE(EarlierMarkLeft()) << "registration removed";
     EXPECT_FALSE(Installed("vmxtool.dll"));
 }
 
@@ -136,7 +149,7 @@ TEST_F(Installation, CancelAtTheStartChangesNothing) {
     EXPECT_EQ(Calls{StartBox()}, script_.calls);
     EXPECT_EQ(Sz("old label"), Value(HKCR, flowtest::kFolderVerb));
     EXPECT_EQ(Sz("old label"), Value(HKCR, flowtest::kDirectoryVerb));
-    EXPECT_TRUE(KeyExists(HKCR, flowtest::kClassKey + "\\EarlierMark"));
+    EXPECT_TRUE(EarlierMarkLeft());
     EXPECT_FALSE(Installed("vmxtool.dll"));
 }
 
@@ -149,7 +162,7 @@ TEST_F(Installation, AcceptedOfferWritesTheVerbsAndTheInfInstallsBeforeTheReadme
     script_.atOpen = [&] {
         installedWhenOpened = Installed("vmxtool.dll") && Installed("vmxtool.exe") &&
                               Installed("vmxtool.txt") && Installed("vmxinst.exe") &&
-                              KeyExists(HKLM, flowtest::kUninstallEntry);
+                              KeyExists(HKLM, flowtest::kUninstallEntry, flowtest::NativeView());
     };
 
     EXPECT_EQ(0, Install());
@@ -169,15 +182,31 @@ TEST_F(Installation, AcceptedOfferWritesTheVerbsAndTheInfInstallsBeforeTheReadme
     }
     EXPECT_FALSE(KeyExists(HKCR, flowtest::kFolderVerb)) << "the folder verb stayed";
 
-    // The earlier registration went before the INF file wrote the new one.
-    EXPECT_FALSE(KeyExists(HKCR, flowtest::kClassKey + "\\EarlierMark"));
-    EXPECT_EQ(Sz(flowtest::SystemFolder() + "\\Shellext\\vmxtool.dll"),
-              Value(HKCR, flowtest::kClassKey + "\\InprocServer32"));
-    EXPECT_EQ(Sz(flowtest::kClassId), Value(HKCR, flowtest::kFileHandler));
-    EXPECT_EQ(Sz(flowtest::kClassId), Value(HKCR, flowtest::kFolderHandler));
-    EXPECT_TRUE(ReadValue(HKLM, flowtest::kApproved, flowtest::kClassId).found);
+    // The earlier registration went before the INF file wrote the new one: each view's
+    // class names the extension of its own bitness, and the list of installed programs
+    // has one entry, in the native view.
+    EXPECT_FALSE(EarlierMarkLeft());
+    for (REGSAM view : flowtest::RegistryViews()) {
+        SCOPED_TRACE("registry view " + std::to_string(view));
+        EXPECT_EQ(Sz(flowtest::ExtensionRegisteredIn(view)),
+                  Value(HKCR, flowtest::kClassKey + "\\InprocServer32", view));
+        EXPECT_EQ(Sz(flowtest::kClassId), Value(HKCR, flowtest::kFileHandler, view));
+        EXPECT_EQ(Sz(flowtest::kClassId), Value(HKCR, flowtest::kFolderHandler, view));
+        EXPECT_TRUE(ReadValue(HKLM, flowtest::kApproved, flowtest::kClassId, view).found);
+    }
+    EXPECT_EQ(Sz("\"" + flowtest::SystemFolder() + "\\Shellext\\vmxinst.exe\" /uninstall"),
+              ReadValue(HKLM, flowtest::kUninstallEntry, "UninstallString", flowtest::NativeView())
+                  .bytes);
+    if (flowtest::On64BitWindows()) {
+        EXPECT_FALSE(KeyExists(HKLM, flowtest::kUninstallEntry, KEY_WOW64_32KEY))
+            << "the earlier 32-bit package's entry stayed: two entries in the list";
+    }
     EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxtool.dll")),
               vmxtest::ReadFileBytes(flowtest::ShellextFolder() + "\\vmxtool.dll"));
+    if (flowtest::On64BitWindows()) {
+        EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxtool64.dll")),
+                  vmxtest::ReadFileBytes(flowtest::NativeShellextFolder() + "\\vmxtool.dll"));
+    }
 }
 
 TEST_F(Installation, DeclinedOfferRemovesEarlierVerbsAndStillInstalls) {
@@ -194,9 +223,9 @@ TEST_F(Installation, DeclinedOfferRemovesEarlierVerbsAndStillInstalls) {
     for (const std::string& verb :
          {flowtest::kDriveVerb, flowtest::kDirectoryVerb, flowtest::kFolderVerb})
         EXPECT_FALSE(KeyExists(HKCR, verb)) << verb << " stayed";
-    EXPECT_FALSE(KeyExists(HKCR, flowtest::kClassKey + "\\EarlierMark"));
+    EXPECT_FALSE(EarlierMarkLeft());
     EXPECT_TRUE(Installed("vmxtool.dll"));
-    EXPECT_TRUE(KeyExists(HKLM, flowtest::kUninstallEntry));
+    EXPECT_TRUE(KeyExists(HKLM, flowtest::kUninstallEntry, flowtest::NativeView()));
 }
 
 }  // namespace

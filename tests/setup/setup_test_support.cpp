@@ -25,9 +25,9 @@ std::string UniqueName(const std::string& tag) {
            std::to_string(InterlockedIncrement(&serial));
 }
 
-bool KeyExists(HKEY root, const std::string& path) {
+bool KeyExists(HKEY root, const std::string& path, REGSAM view) {
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
@@ -42,10 +42,10 @@ void CreateKey(HKEY root, const std::string& path) {
 }
 
 void SetStringValue(HKEY root, const std::string& path, const std::string& name,
-                    const std::string& text) {
+                    const std::string& text, REGSAM view) {
     HKEY key;
-    LONG result =
-        RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    LONG result = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view,
+                                  nullptr, &key, nullptr);
     if (result == ERROR_SUCCESS) {
         result = RegSetValueExA(key, name.c_str(), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(text.c_str()),
@@ -67,10 +67,10 @@ DWORD SubKeyCount(HKEY root, const std::string& path) {
     return count;
 }
 
-ValueRead ReadValue(HKEY root, const std::string& path, const std::string& name) {
+ValueRead ReadValue(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
     ValueRead read;
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return read;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return read;
     DWORD size = 0;
     if (RegQueryValueExA(key, name.c_str(), nullptr, &read.type, nullptr, &size) == ERROR_SUCCESS) {
         read.bytes.resize(size);

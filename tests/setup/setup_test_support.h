@@ -24,11 +24,12 @@ private:
 // A name no other test process uses at the same time: tag, process id and a serial number.
 std::string UniqueName(const std::string& tag);
 
-bool KeyExists(HKEY root, const std::string& path);
+// view: 0 for the test program's own registry view, or KEY_WOW64_64KEY / KEY_WOW64_32KEY.
+bool KeyExists(HKEY root, const std::string& path, REGSAM view = 0);
 // Creates the key with any missing parents; throws when that fails.
 void CreateKey(HKEY root, const std::string& path);
 void SetStringValue(HKEY root, const std::string& path, const std::string& name,
-                    const std::string& text);
+                    const std::string& text, REGSAM view = 0);
 DWORD SubKeyCount(HKEY root, const std::string& path);
 
 struct ValueRead {
@@ -36,7 +37,8 @@ struct ValueRead {
     DWORD type = 0;
     std::string bytes;  // the data exactly as stored, terminating NUL included
 };
-ValueRead ReadValue(HKEY root, const std::string& path, const std::string& name);
+ValueRead ReadValue(HKEY root, const std::string& path, const std::string& name,
+                    REGSAM view = 0);
 
 // A fresh key under HKEY_CURRENT_USER\Software, removed with its subtree at scope exit.
 class ScopedTestKey {

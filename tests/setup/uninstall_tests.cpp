@@ -61,16 +61,23 @@ std::string AccessDeniedBox(const std::string& path) {
 const Calls kRegistryWork = {"flush HKCR", "sleep 3000", "flush HKCR",
                              "flush HKLM", "flush HKCU", "sleep 3000"};
 
-Calls Conversation(std::initializer_list<std::string> before,
-                   std::initializer_list<std::string> after) {
+Calls Conversation(const Calls& before, const Calls& after) {
     Calls calls(before);
     calls.insert(calls.end(), kRegistryWork.begin(), kRegistryWork.end());
-    calls.insert(calls.end(), after);
+    calls.insert(calls.end(), after.begin(), after.end());
     return calls;
 }
 
 std::string Installed(const std::string& name) {
     return flowtest::ShellextFolder() + "\\" + name;
+}
+
+// The file in every folder that holds the product.
+std::vector<std::string> EveryInstalled(const std::string& name) {
+    std::vector<std::string> files;
+    for (const std::string& folder : flowtest::ShellextFolders())
+        files.push_back(folder + "\\" + name);
+    return files;
 }
 
 // Without WOW64's file-system redirection: the files as the system's own restart
@@ -115,10 +122,11 @@ TEST_F(Uninstallation, NoAtTheConfirmationChangesNothing) {
     EXPECT_EQ(Calls{ConfirmationBox()}, script_.calls);
     EXPECT_TRUE(KeyExists(HKCR, flowtest::kClassKey));
     EXPECT_TRUE(KeyExists(HKCR, flowtest::kDriveVerb));
-    EXPECT_TRUE(KeyExists(HKLM, flowtest::kUninstallEntry));
+    EXPECT_TRUE(KeyExists(HKLM, flowtest::kUninstallEntry, flowtest::NativeView()));
     EXPECT_TRUE(KeyExists(HKCU, "Software\\Caldwyn\\Vellumax\\setting"));
     for (const char* name : {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt", "vmxinst.exe"})
-        EXPECT_TRUE(vmxtest::FileExists(Installed(name))) << name << " went";
+        for (const std::string& file : EveryInstalled(name))
+            EXPECT_TRUE(vmxtest::FileExists(file)) << file << " went";
     EXPECT_FALSE(flowtest::PendingRenamesPresent()) << "a restart deletion was registered";
 }
 
@@ -132,48 +140,67 @@ TEST_F(Uninstallation, RemovesKeysAndFilesAndLeavesTheSetupProgramToTheRestart) 
     EXPECT_EQ(0, Uninstall());
 
     EXPECT_EQ(Conversation({ConfirmationBox()}, {ReportBox()}), script_.calls);
-    for (const std::string& key :
-         {flowtest::kClassKey, flowtest::kFileHandler, flowtest::kFolderHandler,
-          flowtest::kDriveVerb, flowtest::kDirectoryVerb})
-        EXPECT_FALSE(KeyExists(HKCR, key)) << key << " stayed";
-    EXPECT_FALSE(KeyExists(HKLM, flowtest::kUninstallEntry));
-    EXPECT_FALSE(setuptest::ReadValue(HKLM, flowtest::kApproved, flowtest::kClassId).found)
-        << "the class is still approved";
+    for (REGSAM view : flowtest::RegistryViews()) {
+        SCOPED_TRACE("registry view " + std::to_string(view));
+        for (const std::string& key :
+             {flowtest::kClassKey, flowtest::kFileHandler, flowtest::kFolderHandler,
+              flowtest::kDriveVerb, flowtest::kDirectoryVerb})
+            EXPECT_FALSE(KeyExists(HKCR, key, view)) << key << " stayed";
+        EXPECT_FALSE(KeyExists(HKLM, flowtest::kUninstallEntry, view));
+        EXPECT_FALSE(setuptest::ReadValue(HKLM, flowtest::kApproved, flowtest::kClassId, view).found)
+            << "the class is still approved";
+    }
     EXPECT_TRUE(setuptest::ReadValue(HKLM, flowtest::kApproved, other).found)
         << "another extension's approval went";
     EXPECT_FALSE(KeyExists(HKCU, "Software\\Caldwyn")) << "the empty maker's key stayed";
     for (const char* name : {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt"})
-        EXPECT_FALSE(vmxtest::FileExists(Installed(name))) << name << " stayed";
-    EXPECT_TRUE(vmxtest::FileExists(Installed("vmxinst.exe"))) << "deleted before the restart";
+        for (const std::string& file : EveryInstalled(name))
+            EXPECT_FALSE(vmxtest::FileExists(file)) << file << " stayed";
+    const std::vector<std::string> setupFiles = EveryInstalled("vmxinst.exe");
+    for (const std::string& file : setupFiles)
+        EXPECT_TRUE(vmxtest::FileExists(file)) << file << " deleted before the restart";
 
-    // One pending deletion, naming the file where the restart processing will find it.
+    // One pending deletion per installed copy, naming it where the restart processing will
+    // find it.
     std::vector<std::string> pending = flowtest::PendingRenames();
-    ASSERT_EQ(2u, pending.size()) << "expected one source and an empty target";
-    EXPECT_EQ("", pending[1]);
-    ASSERT_EQ(0u, pending[0].find("\\??\\")) << pending[0];
-    const std::string scheduled = pending[0].substr(4);
-    EXPECT_TRUE(ExistsNatively(scheduled)) << scheduled << " is not the installed setup program";
-    SetFileAttributesA(Installed("vmxinst.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(Installed("vmxinst.exe").c_str());
-    EXPECT_FALSE(ExistsNatively(scheduled))
-        << scheduled << " is another file than the installed one";
+    ASSERT_EQ(2 * setupFiles.size(), pending.size()) << "expected a source and an empty target each";
+    std::vector<std::string> scheduled;
+    for (size_t i = 0; i < pending.size(); i += 2) {
+        EXPECT_EQ("", pending[i + 1]);
+        ASSERT_EQ(0u, pending[i].find("\\??\\")) << pending[i];
+        scheduled.push_back(pending[i].substr(4));
+        EXPECT_TRUE(ExistsNatively(scheduled.back()))
+            << scheduled.back() << " is not an installed setup program";
+    }
+    for (const std::string& file : setupFiles) {
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file.c_str());
+    }
+    for (const std::string& file : scheduled)
+        EXPECT_FALSE(ExistsNatively(file)) << file << " is another file than the installed ones";
 }
 
 TEST_F(Uninstallation, AccessDeniedWithRetryThenCancelLeavesThatFileOnly) {
+    // Every folder's DLL refuses; each box names the path that was tried.
     InstallProduct();
-    const std::string dll = Installed("vmxtool.dll");
-    SetFileAttributesA(dll.c_str(), FILE_ATTRIBUTE_READONLY);
-    script_.answers = {IDYES, IDRETRY, IDCANCEL, IDOK};
+    const std::vector<std::string> dlls = EveryInstalled("vmxtool.dll");
+    for (const std::string& dll : dlls) SetFileAttributesA(dll.c_str(), FILE_ATTRIBUTE_READONLY);
+    script_.answers = {IDYES, IDRETRY, IDCANCEL};
+    Calls boxes = {AccessDeniedBox(dlls[0]), AccessDeniedBox(dlls[0])};
+    for (size_t i = 1; i < dlls.size(); ++i) {
+        script_.answers.push_back(IDCANCEL);
+        boxes.push_back(AccessDeniedBox(dlls[i]));
+    }
+    script_.answers.push_back(IDOK);
+    boxes.push_back(ReportBox());
 
     EXPECT_EQ(0, Uninstall());
 
-    EXPECT_EQ(Conversation({ConfirmationBox()},
-                           {AccessDeniedBox(dll), AccessDeniedBox(dll), ReportBox()}),
-              script_.calls);
-    EXPECT_TRUE(vmxtest::FileExists(dll));
-    EXPECT_FALSE(vmxtest::FileExists(Installed("vmxtool.exe")));
-    EXPECT_FALSE(vmxtest::FileExists(Installed("vmxtool.txt")))
-        << "the flow stopped at the refusal";
+    EXPECT_EQ(Conversation({ConfirmationBox()}, boxes), script_.calls);
+    for (const std::string& dll : dlls) EXPECT_TRUE(vmxtest::FileExists(dll));
+    for (const char* name : {"vmxtool.exe", "vmxtool.txt"})
+        for (const std::string& file : EveryInstalled(name))
+            EXPECT_FALSE(vmxtest::FileExists(file)) << "the flow stopped at the refusal: " << file;
 }
 
 TEST_F(Uninstallation, RetryAfterTheRefusalIsGoneDeletesTheFile) {
