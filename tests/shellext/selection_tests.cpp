@@ -2,7 +2,14 @@
 // a failed Initialize leaves, and that earlier strings and the medium are given back.
 #include <gtest/gtest.h>
 
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+
 #include <cstdio>
+#include <cstring>
+#include <random>
 
 #include "handler_test_support.h"
 #include "hdrop_data_object.h"
@@ -13,18 +20,50 @@ using handlertest::CapturedPaths;
 using handlertest::NewHandler;
 using handlertest::Object;
 using vmxtest::ComHold;
+using vmxtest::Escaped;
 using vmxtest::HDropDataObject;
 
 namespace {
 
 std::vector<std::string> NumberedPaths(int count) {
     std::vector<std::string> paths;
+    paths.reserve(count);
     for (int i = 0; i < count; ++i) {
         char path[64];
         std::snprintf(path, sizeof path, "C:\\Photos\\2023\\IMG_%05d.JPG", i + 1);
         paths.push_back(path);
     }
     return paths;
+}
+
+std::string AnsiOf(const std::wstring& text) {
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n,
+                        nullptr, nullptr);
+    return bytes;
+}
+
+bool CodePageHolds(wchar_t c) {
+    std::string bytes = AnsiOf(std::wstring(1, c));
+    wchar_t back[4] = {};
+    return MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), back, 4) ==
+               1 &&
+           back[0] == c;
+}
+
+// Characters of several scripts that the system's ANSI code page holds, and the
+// single-byte ones among them.
+void CodePageCharacters(std::wstring& all, std::wstring& singleByte) {
+    const std::wstring candidates =
+        L"abcXYZ019 _-.,'()[]{}~!#$%&+=@^`\x00E9\x00E8\x00E0\x00E7\x00FC\x00C9\x0153\x20AC"
+        L"\x00A7\x3042\x30AB\x65E5\x672C\x8868\x30BD\xFF71\xFF9E\x0416\x042F\x03A9";
+    for (wchar_t c : candidates) {
+        if (!CodePageHolds(c)) continue;
+        all += c;
+        if (AnsiOf(std::wstring(1, c)).size() == 1) singleByte += c;
+    }
 }
 
 class SelectionTest : public ::testing::Test {
@@ -50,6 +89,12 @@ protected:
         return result;
     }
 
+    // Captures a selection given as UTF-16 paths.
+    HRESULT CaptureWide(const std::vector<std::wstring>& paths) {
+        ComHold<HDropDataObject> data(HDropDataObject::CreateWide(paths));
+        return Capture(data.Get());
+    }
+
     IContextMenu* menu_ = nullptr;
     IShellExtInit* init_ = nullptr;
 };
@@ -69,12 +114,12 @@ TEST_F(SelectionTest, KeepsOneFolderAndPathsFromAUnicodeDropList) {
     EXPECT_EQ(std::vector<std::string>{folder.Path()}, CapturedPaths(menu_));
     EXPECT_EQ(folder.Path(), Object(menu_)->LastPath);
 
-    // A Unicode shell hands over UTF-16 paths; the handler reads them in the ANSI code page.
-    // "C:\Données\résumé.txt" in code page 1252, the code page these tests run under.
-    const std::vector<std::string> paths = {
-        "C:\\Donn\xE9"
-        "es\\r\xE9sum\xE9.txt",
-        "D:\\b c\\d.doc"};
+    // A Unicode shell hands over UTF-16 paths; the handler reads them in the ANSI code page:
+    // "C:\Données\résumé.txt" in code page 1252, "C:\データ\報告.txt" in code page 932.
+    const std::string accented = GetACP() == 932 ? "C:\\\x83\x66\x81\x5B\x83\x5E\\\x95\xF1\x8D\x90.txt"
+                                                 : "C:\\Donn\xE9"
+                                                   "es\\r\xE9sum\xE9.txt";
+    const std::vector<std::string> paths = {accented, "D:\\b c\\d.doc"};
     ASSERT_EQ(S_OK, Capture(paths, /*wide=*/true));
     EXPECT_EQ(paths, CapturedPaths(menu_));
     EXPECT_EQ(paths.back(), Object(menu_)->LastPath);
@@ -168,6 +213,155 @@ TEST_F(SelectionTest, APathThatCannotBeCopiedIsSkipped) {
     EXPECT_EQ((std::vector<std::string>{"C:\\a.txt", "C:\\b.txt"}), CapturedPaths(menu_));
     EXPECT_STREQ("C:\\c.txt", Object(menu_)->LastPath)
         << "LastPath is read even when its copy fails";
+}
+
+TEST_F(SelectionTest, NamesTheCodePageHoldsKeepTheBytesDragQueryFileAGives) {
+    std::wstring characters, singleByte;
+    CodePageCharacters(characters, singleByte);
+    std::mt19937 random(20240612);
+    for (int round = 0; round < 80; ++round) {
+        // Names of characters the code page holds, in wide and in ANSI lists; now and then
+        // one longer than the 259 characters that are kept.
+        const bool wide = round % 2 == 0;
+        std::vector<std::string> names(1 + random() % 12);
+        for (std::string& name : names) {
+            const bool longName = random() % 6 == 0;
+            const int length = longName ? 200 + random() % 100 : 1 + random() % 60;
+            // A long name of double-byte characters would not fit a path buffer at all.
+            const std::wstring& pool = longName ? singleByte : characters;
+            std::wstring text;
+            for (int i = 0; i < length; ++i) text += pool[random() % pool.size()];
+            name = wide ? vmxtest::WideBytes(text) : AnsiOf(text);
+        }
+        const std::string block = vmxtest::DropFilesBytes(names, wide);
+        HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE, block.size());
+        ASSERT_NE(nullptr, drop);
+        std::memcpy(GlobalLock(drop), block.data(), block.size());
+        GlobalUnlock(drop);
+
+        ComHold<HDropDataObject> data(HDropDataObject::CreateRaw(block));
+        ASSERT_EQ(S_OK, Capture(data.Get())) << "round " << round;
+        const UINT count = DragQueryFileA(static_cast<HDROP>(drop), 0xFFFFFFFF, nullptr, 0);
+        std::vector<std::string> captured = CapturedPaths(menu_);
+        ASSERT_EQ(count, captured.size()) << "round " << round;
+        for (UINT i = 0; i < count; ++i) {
+            char expected[MAX_PATH] = {};
+            DragQueryFileA(static_cast<HDROP>(drop), i, expected, MAX_PATH);
+            EXPECT_EQ(Escaped(expected), Escaped(captured[i]))
+                << "round " << round << ", " << (wide ? "wide" : "ANSI") << " name " << i;
+        }
+        EXPECT_EQ(captured.back(), Object(menu_)->LastPath) << "round " << round;
+        GlobalFree(drop);
+    }
+}
+
+// Real files whose names lie outside the code page of one system or the other, selected
+// as a Unicode shell selects them: every path that arrives must open its own file, never
+// a neighbour whose name a best-fit mapping would give (é becoming e on code page 932).
+TEST_F(SelectionTest, EveryNameArrivesAsAPathThatOpensItsOwnFile) {
+    vmxtest::TempFolder folder("vmx names");
+    std::wstring where(folder.Path().begin(), folder.Path().end());
+    const std::vector<std::wstring> names = {
+        L"\x65E5\x672C\x8A9E\x306E\x30E1\x30E2.txt",      // 日本語のメモ.txt
+        L"\x041F\x0440\x0438\x0432\x0435\x0442 \x043C\x0438\x0440.txt",  // Привет мир.txt
+        L"\xD83D\xDE00 sourire.txt",                             // 😀 sourire.txt
+        L"caf\x00E9 cr\x00E8me.txt",                              // café crème.txt
+        L"plain name.txt",
+    };
+    std::vector<std::wstring> paths;
+    for (size_t i = 0; i < names.size(); ++i) {
+        paths.push_back(where + L"\\" + names[i]);
+        HANDLE file = CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot create name " << i << " (is LC_ALL a UTF-8 locale?)";
+        DWORD written = 0;
+        WriteFile(file, &i, sizeof i, &written, nullptr);
+        CloseHandle(file);
+    }
+    vmxtest::WriteFileBytes(folder.File("cafe creme.txt"), "the neighbour");
+
+    ASSERT_EQ(S_OK, CaptureWide(paths));
+    std::vector<std::string> captured = CapturedPaths(menu_);
+    ASSERT_EQ(names.size(), captured.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::string content;
+        if (vmxtest::FileExists(captured[i])) content = vmxtest::ReadFileBytes(captured[i]);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&i), sizeof i), content)
+            << "name " << i << " arrived as " << Escaped(captured[i]) << ", which does not open it";
+        bool held = true;
+        for (wchar_t c : names[i]) held = held && CodePageHolds(c);
+        if (held) {
+            EXPECT_EQ(Escaped(AnsiOf(paths[i])), Escaped(captured[i]))
+                << "name " << i << " is held by the code page and keeps its own bytes";
+        }
+    }
+    EXPECT_EQ(captured.back(), Object(menu_)->LastPath);
+}
+
+TEST_F(SelectionTest, WithoutAShortNameACharacterOutsideTheCodePageBecomesAQuestionMark) {
+    struct Case {
+        const wchar_t* path;
+        const char* french;    // in code page 1252
+        const char* japanese;  // in code page 932
+    };
+    const Case cases[] = {
+        {L"C:\\nulle part\\caf\x00E9.txt", "C:\\nulle part\\caf\xE9.txt",
+         "C:\\nulle part\\caf?.txt"},
+        {L"C:\\nulle part\\\x65E5\x672C.txt", "C:\\nulle part\\??.txt",
+         "C:\\nulle part\\\x93\xFA\x96\x7B.txt"},
+        {L"C:\\nulle part\\\x041F\x0440\x0438.txt", "C:\\nulle part\\???.txt",
+         "C:\\nulle part\\\x84\x50\x84\x82\x84\x79.txt"},
+    };
+    const bool japanese = GetACP() == 932;
+    for (const Case& c : cases) {
+        ASSERT_EQ(S_OK, CaptureWide({c.path}));
+        EXPECT_EQ(Escaped(japanese ? c.japanese : c.french), Escaped(Object(menu_)->LastPath));
+    }
+
+    // 200 characters of 日: in code page 932 the ANSI form does not fit a path buffer, and
+    // is cut after its last whole character that does, with its terminating zero.
+    const std::wstring longName = L"C:\\nulle part\\" + std::wstring(200, L'\x65E5');
+    ASSERT_EQ(S_OK, CaptureWide({longName}));
+    const std::string expected =
+        japanese ? AnsiOf(longName).substr(0, 258) : "C:\\nulle part\\" + std::string(200, '?');
+    EXPECT_EQ(Escaped(expected), Escaped(Object(menu_)->LastPath));
+}
+
+TEST_F(SelectionTest, AMalformedBlockEndingAtAGuardPageFailsWithNothingCaptured) {
+    struct Case {
+        const char* what;
+        std::string block;
+    };
+    std::string noTerminator = vmxtest::DropFilesBytes({"C:\\a.txt", "C:\\b.txt"}, false);
+    noTerminator.pop_back();
+    std::string oddWide = vmxtest::DropFilesBytes({vmxtest::WideBytes(L"C:\\a.txt")}, true);
+    oddWide.pop_back();
+    std::string outside = vmxtest::DropFilesBytes({"C:\\a.txt"}, false);
+    reinterpret_cast<DROPFILES*>(outside.data())->pFiles = static_cast<DWORD>(outside.size());
+    std::string distant = outside;
+    reinterpret_cast<DROPFILES*>(distant.data())->pFiles = 0x7FFFFFF0;
+    const Case cases[] = {
+        {"an ANSI list without its empty name", noTerminator},
+        {"a wide list ending in half a character", oddWide},
+        {"names starting at the block's end", outside},
+        {"names starting 2 GB away", distant},
+        {"a header cut short", outside.substr(0, sizeof(DROPFILES) - 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(S_OK, Capture({"C:\\earlier\\1.txt", "C:\\earlier\\2.txt"}));
+        ComHold<HDropDataObject> data(HDropDataObject::CreateRaw(c.block, /*endAtGuard=*/true));
+        EXPECT_EQ(E_FAIL, Capture(data.Get()));
+        EXPECT_EQ(0, Object(menu_)->SelectedCount);
+        EXPECT_EQ(data->MediaGiven(), data->MediaReleased()) << "a medium was not released";
+    }
+
+    // The same way of serving gives a well-formed list whole.
+    ComHold<HDropDataObject> data(HDropDataObject::CreateRaw(
+        vmxtest::DropFilesBytes({vmxtest::WideBytes(L"C:\\x.txt"), vmxtest::WideBytes(L"D:\\y")}, true),
+        /*endAtGuard=*/true));
+    ASSERT_EQ(S_OK, Capture(data.Get())) << "a guarded block could not be served";
+    EXPECT_EQ((std::vector<std::string>{"C:\\x.txt", "D:\\y"}), CapturedPaths(menu_));
 }
 
 }  // namespace
