@@ -6,19 +6,15 @@ namespace {
 
 constexpr int kLongest = MAX_PATH - 1;
 
-// A UTF-8 ANSI code page takes no default-character flags, and holds every valid name.
-DWORD StrictFlags() {
-    return GetACP() == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-}
-
-// The ANSI form of `wide` when every character converts to itself and back, and it fits;
+// The ANSI form of `wide` when it converts back to the very same characters and fits;
 // otherwise -1. Best fit would turn "é" into "e" on code page 932 and name another file.
 int ExactAnsi(const WCHAR* wide, int length, char (&path)[MAX_PATH]) {
-    DWORD flags = StrictFlags();
-    BOOL usedDefault = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, flags, wide, length, path, kLongest, nullptr,
-                                flags == WC_NO_BEST_FIT_CHARS ? &usedDefault : nullptr);
-    if (n <= 0 || usedDefault) return -1;
+    int n = WideCharToMultiByte(CP_ACP, 0, wide, length, path, kLongest, nullptr, nullptr);
+    if (n <= 0) return -1;
+    WCHAR back[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, path, n, back, MAX_PATH) != length ||
+        std::memcmp(back, wide, length * sizeof(WCHAR)) != 0)
+        return -1;
     path[n] = '\0';
     return n;
 }
@@ -35,6 +31,7 @@ int ShortAnsi(const WCHAR* wide, char (&path)[MAX_PATH]) {
 // Characters without a form of their own become '?', which no file name holds. A form too
 // long for the buffer loses characters at its end until it fits.
 int NoBestFitAnsi(const WCHAR* wide, int length, char (&path)[MAX_PATH]) {
+    // A UTF-8 code page takes no such flag, and has no best fit.
     DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     while (length > 0) {
         int n = WideCharToMultiByte(CP_ACP, flags, wide, length, path, kLongest, nullptr, nullptr);
@@ -68,6 +65,14 @@ SIZE_T WideNameToAnsi(const BYTE* name, SIZE_T length, char (&path)[MAX_PATH]) {
     int cut = static_cast<int>(length < kLongest ? length : kLongest);
     std::memcpy(wide, name, cut * sizeof(WCHAR));
     wide[cut] = L'\0';
+
+    // Every ANSI code page holds ASCII as it is: most names need no conversion at all.
+    WCHAR any = 0;
+    for (int i = 0; i < cut; ++i) any |= wide[i];
+    if (any < 0x80) {
+        for (int i = 0; i <= cut; ++i) path[i] = static_cast<char>(wide[i]);
+        return static_cast<SIZE_T>(cut);
+    }
 
     int n = ExactAnsi(wide, cut, path);
     // A name cut short names no file, so only a whole name is asked for its short path.
