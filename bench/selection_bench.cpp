@@ -38,8 +38,8 @@ void CheckHandler(FixedDropData& data, int count) {
     int kept = static_cast<ShellExtHandler*>(init)->SelectedCount;
     init->Release();
     if (result != S_OK || kept != KeptPaths(count))
-        Fail("Initialize answered " + std::to_string(result) + " and kept " +
-             std::to_string(kept) + " of " + std::to_string(count) + " paths");
+        Fail("Initialize answered " + std::to_string(result) + " and kept " + std::to_string(kept) +
+             " of " + std::to_string(count) + " paths");
 }
 
 struct Times {
@@ -67,13 +67,13 @@ Times TimeWide(int count) {
     Arm bareArm = [&] {
         Stopwatch watch;
         const BYTE* drop = static_cast<const BYTE*>(GlobalLock(block.Handle()));
-        const WCHAR* name = reinterpret_cast<const WCHAR*>(
-            drop + reinterpret_cast<const DROPFILES*>(drop)->pFiles);
+        const WCHAR* name =
+            reinterpret_cast<const WCHAR*>(drop + reinterpret_cast<const DROPFILES*>(drop)->pFiles);
         for (int i = 0; i < KeptPaths(count) && *name; ++i) {
             int length = lstrlenW(name);
             char* copy = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, MAX_PATH));
-            int n = WideCharToMultiByte(CP_ACP, 0, name, length, copy, MAX_PATH - 1, nullptr,
-                                        nullptr);
+            int n =
+                WideCharToMultiByte(CP_ACP, 0, name, length, copy, MAX_PATH - 1, nullptr, nullptr);
             copy[n] = '\0';
             copies[i] = copy;
             name += length + 1;
@@ -100,7 +100,8 @@ std::vector<Figure> SelectionBench() {
     PrintTitle("2. Initialize, wide paths as a Unicode shell hands them (8192 kept at most)");
     std::printf("  one block for both arms; fresh handler per sample; median of %d samples\n",
                 kSamples);
-    std::printf("  bare pass: find each name, WideCharToMultiByte it into a heap block of its own\n");
+    std::printf(
+        "  bare pass: find each name, WideCharToMultiByte it into a heap block of its own\n");
     for (int i = 0; i < 3; ++i) {
         char what[64];
         std::snprintf(what, sizeof what, "%d paths", sizes[i]);
@@ -110,12 +111,11 @@ std::vector<Figure> SelectionBench() {
     }
     std::printf("  growth from 1,000 to 10,000 paths: handler %.1fx, bare pass %.1fx\n",
                 times[2].handler / times[0].handler, times[2].bare / times[0].bare);
-    return {{"2 Initialize, 10,000 wide paths / bare pass", times[2].handler, times[2].bare,
-             "ms", 2.0},
-            {"2 Initialize, 1,000 wide paths / bare pass", times[0].handler, times[0].bare, "ms",
-             2.0},
-            {"2 Initialize growth, 10,000 / 1,000 paths", times[2].handler, times[0].handler,
-             "ms", 10.0}};
+    return {
+        {"2 Initialize, 10,000 wide paths / bare pass", times[2].handler, times[2].bare, "ms", 2.0},
+        {"2 Initialize, 1,000 wide paths / bare pass", times[0].handler, times[0].bare, "ms", 2.0},
+        {"2 Initialize growth, 10,000 / 1,000 paths", times[2].handler, times[0].handler, "ms",
+         10.0}};
 }
 
 }  // namespace bench

@@ -39,9 +39,8 @@ ItemRow RowFor(const ItemInfo& item, const ViewerTexts& texts, bool yearFirst) {
         row.cells[kColumnSize] = ShownText(texts.MissingItem, texts);
         return row;
     }
-    row.cells[kColumnSize] =
-        ShownText(item.isFolder ? std::string(texts.FolderKind) : FormatSize(item.size, texts),
-                  texts);
+    row.cells[kColumnSize] = ShownText(
+        item.isFolder ? std::string(texts.FolderKind) : FormatSize(item.size, texts), texts);
     row.cells[kColumnModified] = ShownText(FormatLocalFileTime(item.lastWrite, yearFirst), texts);
     return row;
 }

@@ -102,6 +102,7 @@ struct ViewerTexts {
 #undef VIEWER_TEXT_FIELD
 };
 
+// clang-format off
 inline constexpr ViewerTexts kFrenchTexts = {
     1252,
 #define VIEWER_TEXT_FRENCH(name, fr, ja) fr,
@@ -115,3 +116,4 @@ inline constexpr ViewerTexts kJapaneseTexts = {
     VIEWER_TEXT_LIST(VIEWER_TEXT_JAPANESE)
 #undef VIEWER_TEXT_JAPANESE
 };
+// clang-format on

@@ -172,8 +172,10 @@ TEST_F(DropListTest, MalformedBlocksAreRefusedWithoutAReadPastTheirEnd) {
         std::string what = Described(n, kind, wide, block.size());
         DropNames found;
         ++tried;
-        if (!arena_.Find(block, what, found)) ++refused;
-        else ADD_FAILURE() << what << " was taken for a list of " << found.count << " names";
+        if (!arena_.Find(block, what, found))
+            ++refused;
+        else
+            ADD_FAILURE() << what << " was taken for a list of " << found.count << " names";
         EXPECT_EQ(0u, found.count) << what;
     }
     EXPECT_EQ(tried, refused);

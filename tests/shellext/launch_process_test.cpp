@@ -51,6 +51,11 @@ protected:
 
     // A handler of the DLL copy holding `paths`, as the shell would make it.
     void MakeHandler(const std::vector<std::string>& paths, ComHold<IContextMenu>& menu) {
+        ComHold<vmxtest::HDropDataObject> data(vmxtest::HDropDataObject::Create(paths));
+        MakeHandler(data.Get(), menu);
+    }
+
+    void MakeHandler(IDataObject* data, ComHold<IContextMenu>& menu) {
         ASSERT_TRUE(copied_) << "cannot copy the built files into " << folder_.Path();
         ASSERT_NE(nullptr, dll_) << "cannot load " << dllCopy_ << ": error " << loadError_;
         auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
@@ -64,8 +69,7 @@ protected:
         ComHold<IShellExtInit> init;
         ASSERT_EQ(S_OK,
                   menu->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())));
-        ComHold<vmxtest::HDropDataObject> data(vmxtest::HDropDataObject::Create(paths));
-        ASSERT_EQ(S_OK, init->Initialize(nullptr, data.Get(), nullptr));
+        ASSERT_EQ(S_OK, init->Initialize(nullptr, data, nullptr));
     }
 
     static HRESULT ChooseCommand(IContextMenu* menu, int show) {
@@ -131,6 +135,65 @@ TEST_F(ViewerProcessTest, OnePathReachesTheViewerOnItsCommandLine) {
     EXPECT_EQ("5", ReadFileBytes(folder_.File("show.txt"))) << "show command (SW_SHOW is 5)";
     EXPECT_FALSE(FileExists(folder_.File("list.bin"))) << "the viewer was given a list file";
     EXPECT_TRUE(vmxtest::FolderEntries(lists_.Path()).empty()) << "a list file was written for one path";
+}
+
+std::string Utf8(const std::wstring& text) {
+    char bytes[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+    return bytes;
+}
+
+// What the viewer traced after a key, one entry per line.
+std::vector<std::string> TracedLines(const std::string& trace, const std::string& key) {
+    std::vector<std::string> values;
+    std::string bytes = FileExists(trace) ? ReadFileBytes(trace) : "";
+    for (size_t at = 0; (at = bytes.find(key + ": ", at)) != std::string::npos;) {
+        size_t end = bytes.find("\r\n", at);
+        if (end == std::string::npos) break;
+        values.push_back(bytes.substr(at + key.size() + 2, end - at - key.size() - 2));
+        at = end;
+    }
+    return values;
+}
+
+// Names outside the code page of the one system or the other, selected through a Unicode
+// drop list and chosen: the real viewer, started by the built DLL, finds each file by the
+// path it was given and shows it by its own name.
+TEST_F(ViewerProcessTest, TheRealViewerShowsEverySelectedNameAsItIs) {
+    ASSERT_TRUE(CopyFileA(WindowsPath(VMX_VIEWER_FILE).c_str(), viewer_.c_str(), FALSE));
+    vmxtest::TempFolder files("vmx real names");
+    const std::wstring where(files.Path().begin(), files.Path().end());
+    std::vector<std::wstring> paths;
+    for (const wchar_t* name :
+         {L"\x65E5\x672C\x8A9E\x306E\x30E1\x30E2.txt", L"\x041F\x0440\x0438\x0432\x0435\x0442.txt",
+          L"\xD83D\xDE00 sourire.txt", L"caf\x00E9 cr\x00E8me.txt"}) {
+        paths.push_back(where + L"\\" + name);
+        HANDLE file = CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file) << "is LC_ALL a UTF-8 locale?";
+        CloseHandle(file);
+    }
+    const std::string trace = lists_.File("trace.txt");
+    ScopedEnvironmentVariable traced("VMXTOOL_TRACE", trace);
+    {
+        ComHold<IContextMenu> menu;
+        ComHold<vmxtest::HDropDataObject> data(vmxtest::HDropDataObject::CreateWide(paths));
+        MakeHandler(data.Get(), menu);
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(S_OK, ChooseCommand(menu.Get(), SW_SHOW));
+    }
+    for (int i = 0; i < 400 && TracedLines(trace, "shown").size() < paths.size(); ++i) Sleep(50);
+    // Without a display the viewer ends by itself; with one, its window is closed.
+    if (HWND window = FindWindowA("VelluMaxViewerItems", nullptr))
+        PostMessageA(window, WM_CLOSE, 0, 0);
+
+    std::vector<std::string> shown = TracedLines(trace, "shown");
+    ASSERT_EQ(paths.size(), shown.size())
+        << "the viewer traced: " << Escaped(FileExists(trace) ? ReadFileBytes(trace) : "");
+    for (size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(Escaped(Utf8(paths[i])), Escaped(shown[i]))
+            << "item " << i << " arrived as " << Escaped(TracedLines(trace, "item").at(i));
+    }
 }
 
 }  // namespace

@@ -116,9 +116,10 @@ TEST_F(SelectionTest, KeepsOneFolderAndPathsFromAUnicodeDropList) {
 
     // A Unicode shell hands over UTF-16 paths; the handler reads them in the ANSI code page:
     // "C:\Données\résumé.txt" in code page 1252, "C:\データ\報告.txt" in code page 932.
-    const std::string accented = GetACP() == 932 ? "C:\\\x83\x66\x81\x5B\x83\x5E\\\x95\xF1\x8D\x90.txt"
-                                                 : "C:\\Donn\xE9"
-                                                   "es\\r\xE9sum\xE9.txt";
+    const std::string accented = GetACP() == 932
+                                     ? "C:\\\x83\x66\x81\x5B\x83\x5E\\\x95\xF1\x8D\x90.txt"
+                                     : "C:\\Donn\xE9"
+                                       "es\\r\xE9sum\xE9.txt";
     const std::vector<std::string> paths = {accented, "D:\\b c\\d.doc"};
     ASSERT_EQ(S_OK, Capture(paths, /*wide=*/true));
     EXPECT_EQ(paths, CapturedPaths(menu_));
@@ -262,10 +263,10 @@ TEST_F(SelectionTest, EveryNameArrivesAsAPathThatOpensItsOwnFile) {
     vmxtest::TempFolder folder("vmx names");
     std::wstring where(folder.Path().begin(), folder.Path().end());
     const std::vector<std::wstring> names = {
-        L"\x65E5\x672C\x8A9E\x306E\x30E1\x30E2.txt",      // 日本語のメモ.txt
+        L"\x65E5\x672C\x8A9E\x306E\x30E1\x30E2.txt",                     // 日本語のメモ.txt
         L"\x041F\x0440\x0438\x0432\x0435\x0442 \x043C\x0438\x0440.txt",  // Привет мир.txt
-        L"\xD83D\xDE00 sourire.txt",                             // 😀 sourire.txt
-        L"caf\x00E9 cr\x00E8me.txt",                              // café crème.txt
+        L"\xD83D\xDE00 sourire.txt",                                     // 😀 sourire.txt
+        L"caf\x00E9 cr\x00E8me.txt",                                     // café crème.txt
         L"plain name.txt",
     };
     std::vector<std::wstring> paths;
@@ -273,7 +274,8 @@ TEST_F(SelectionTest, EveryNameArrivesAsAPathThatOpensItsOwnFile) {
         paths.push_back(where + L"\\" + names[i]);
         HANDLE file = CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot create name " << i << " (is LC_ALL a UTF-8 locale?)";
+        ASSERT_NE(INVALID_HANDLE_VALUE, file)
+            << "cannot create name " << i << " (is LC_ALL a UTF-8 locale?)";
         DWORD written = 0;
         WriteFile(file, &i, sizeof i, &written, nullptr);
         CloseHandle(file);
@@ -358,7 +360,8 @@ TEST_F(SelectionTest, AMalformedBlockEndingAtAGuardPageFailsWithNothingCaptured)
 
     // The same way of serving gives a well-formed list whole.
     ComHold<HDropDataObject> data(HDropDataObject::CreateRaw(
-        vmxtest::DropFilesBytes({vmxtest::WideBytes(L"C:\\x.txt"), vmxtest::WideBytes(L"D:\\y")}, true),
+        vmxtest::DropFilesBytes({vmxtest::WideBytes(L"C:\\x.txt"), vmxtest::WideBytes(L"D:\\y")},
+                                true),
         /*endAtGuard=*/true));
     ASSERT_EQ(S_OK, Capture(data.Get())) << "a guarded block could not be served";
     EXPECT_EQ((std::vector<std::string>{"C:\\x.txt", "D:\\y"}), CapturedPaths(menu_));

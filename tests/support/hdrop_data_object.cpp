@@ -98,8 +98,8 @@ HDropDataObject* HDropDataObject::Create(const std::vector<std::string>& paths, 
             names.push_back(path);
             continue;
         }
-        int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()),
-                                    nullptr, 0);
+        int n =
+            MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
         std::wstring w(n, L'\0');
         MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), w.data(), n);
         names.push_back(WideBytes(w));

@@ -89,7 +89,7 @@ TEST(QueryItemInfo, AMissingItemIsShownAsMissing) {
 TEST(QueryItemInfo, AShortPathShowsTheLongNamesOfItsFolderAndFile) {
     vmxtest::TempFolder folder;
     const std::wstring sub = WidePath(folder.Path()) + L"\\\x65E5\x672C\x8A9E";  // 日本語
-    const std::wstring file = sub + L"\\\x041C\x0438\x0440 \xD83D\xDE00.txt";  // Мир 😀.txt
+    const std::wstring file = sub + L"\\\x041C\x0438\x0440 \xD83D\xDE00.txt";    // Мир 😀.txt
     ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr)) << "is LC_ALL a UTF-8 locale?";
     HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -161,7 +161,8 @@ TEST(ViewerWindows, OneItemShowsItsWindowAndEscCloses) {
     HWND window = viewer.WaitForWindow("VelluMaxViewerItems");
     ASSERT_NE(nullptr, window) << "no items window appeared";
     const UINT textsCodePage = ExpectedProductName() == kJapaneseTexts.ProductName ? 932 : 1252;
-    EXPECT_TRUE(Widened(ExpectedProductName(), textsCodePage) + L" - " + file == WideTitleOf(window))
+    EXPECT_TRUE(Widened(ExpectedProductName(), textsCodePage) + L" - " + file ==
+                WideTitleOf(window))
         << "the title does not name the file by its long name";
     HWND list = FindWindowExA(window, nullptr, "SysListView32", nullptr);
     ASSERT_NE(nullptr, list);
