@@ -1,8 +1,7 @@
 // A data object that serves a list of paths as CF_HDROP in global memory, the way the shell
 // hands a selection to a context-menu handler. It counts the media it gives out and the
 // media given back with ReleaseStgMedium, and can be told to refuse GetData. It can also
-// serve any block of bytes, well-formed or not, and place it so that a read past its end
-// faults.
+// serve any block of bytes, well-formed or not.
 #pragma once
 
 #include <objidl.h>
@@ -29,11 +28,8 @@ public:
     static HDropDataObject* Create(const std::vector<std::string>& paths, bool wide = false);
     // UTF-16 paths as they are, names outside the ANSI code page too.
     static HDropDataObject* CreateWide(const std::vector<std::wstring>& paths);
-    // Serves `block` as the whole DROPFILES block. With endAtGuard (a block of at least the
-    // header's 20 bytes), the header opens a GMEM_FIXED block of 2 MB whose last bytes
-    // are the rest of `block`, its offset moved by the filler between them, and whose end
-    // meets a page that cannot be read.
-    static HDropDataObject* CreateRaw(const std::string& block, bool endAtGuard = false);
+    // Serves `block` as the whole DROPFILES block.
+    static HDropDataObject* CreateRaw(const std::string& block);
 
     // GetData answers this failure code from now on.
     void FailGetData(HRESULT failure) { getDataFailure_ = failure; }
@@ -58,17 +54,14 @@ public:
     STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
-    HDropDataObject(std::string block, bool endAtGuard)
-        : block_(std::move(block)), endAtGuard_(endAtGuard) {}
+    explicit HDropDataObject(std::string block) : block_(std::move(block)) {}
     ~HDropDataObject() = default;
-    // The block to serve and, when it ends at a guard, the reserved page after it.
-    HGLOBAL MakeDropFiles(void*& guard) const;
+    HGLOBAL MakeDropFiles() const;
 
     // Given back by ReleaseStgMedium; frees the block and counts the release.
     class MediumOwner;
 
     std::string block_;
-    bool endAtGuard_;
     HRESULT getDataFailure_ = S_OK;
     volatile LONG refs_ = 1;
     volatile LONG mediaGiven_ = 0;

@@ -84,33 +84,6 @@ TEST(QueryItemInfo, AMissingItemIsShownAsMissing) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), deep.error);
 }
 
-// A name outside the code page reaches the viewer as its short 8.3 path; what it shows is
-// the real name, and the size and date of that very file.
-TEST(QueryItemInfo, AShortPathShowsTheLongNamesOfItsFolderAndFile) {
-    vmxtest::TempFolder folder;
-    const std::wstring sub = WidePath(folder.Path()) + L"\\\x65E5\x672C\x8A9E";  // 日本語
-    const std::wstring file = sub + L"\\\x041C\x0438\x0440 \xD83D\xDE00.txt";    // Мир 😀.txt
-    ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr)) << "is LC_ALL a UTF-8 locale?";
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD written = 0;
-    WriteFile(h, "12345", 5, &written, nullptr);
-    CloseHandle(h);
-    char shortPath[MAX_PATH] = {};
-    WCHAR shortWide[MAX_PATH] = {};
-    ASSERT_NE(0u, GetShortPathNameW(file.c_str(), shortWide, MAX_PATH));
-    WideCharToMultiByte(CP_ACP, 0, shortWide, -1, shortPath, MAX_PATH, nullptr, nullptr);
-
-    ItemInfo info = QueryItemInfo(shortPath);
-    EXPECT_EQ(shortPath, info.path);
-    EXPECT_TRUE(info.shownPath == file) << "shown as " << Utf8(info.shownPath);
-    EXPECT_TRUE(info.name == L"\x041C\x0438\x0440 \xD83D\xDE00.txt") << Utf8(info.name);
-    EXPECT_TRUE(info.folder == sub) << Utf8(info.folder);
-    EXPECT_TRUE(info.exists);
-    EXPECT_EQ(5u, info.size);
-}
-
 TEST(SumItems, CountsFilesFoldersAndMissingAndAddsFileSizes) {
     vmxtest::TempFolder folder;
     vmxtest::WriteFileBytes(folder.File("a"), std::string(100, 'a'));
