@@ -67,10 +67,13 @@ SIZE_T WideNameToAnsi(const BYTE* name, SIZE_T length, char (&path)[MAX_PATH]) {
     wide[cut] = L'\0';
 
     // Every ANSI code page holds ASCII as it is: most names need no conversion at all.
-    WCHAR any = 0;
-    for (int i = 0; i < cut; ++i) any |= wide[i];
-    if (any < 0x80) {
-        for (int i = 0; i <= cut; ++i) path[i] = static_cast<char>(wide[i]);
+    int ascii = 0;
+    while (ascii < cut && wide[ascii] < 0x80) {
+        path[ascii] = static_cast<char>(wide[ascii]);
+        ++ascii;
+    }
+    if (ascii == cut) {
+        path[cut] = '\0';
         return static_cast<SIZE_T>(cut);
     }
 

@@ -95,11 +95,11 @@ TEST_F(DropListTest, WellFormedBlocksGiveTheirNamesAndMalformedOnesNothing) {
                                "odd wide length",          "offset inside the block"};
         const int kind = n % 6;
         if (kind == 0) block.resize(header->pFiles + random() % (block.size() - header->pFiles));
-        if (kind == 1) block.resize(block.size() - (wide ? 1 + random() % 2 : 1));
+        if (kind == 1) block.erase(block.size() - (wide ? 1 + random() % 2 : 1));
         if (kind == 2)
             header->pFiles =
                 random() % 4 ? static_cast<DWORD>(block.size() + random() % 70000) : 0xFFFFFFFFu;
-        if (kind == 3) block.resize(random() % sizeof(DROPFILES));
+        if (kind == 3) block = block.substr(0, random() % sizeof(DROPFILES));
         if (kind == 4) {  // half a character after the last whole one, and no zero one
             header->fWide = TRUE;
             if ((block.size() - header->pFiles) % 2 == 0) block.pop_back();
