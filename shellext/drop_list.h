@@ -1,7 +1,7 @@
 // The names of a CF_HDROP block (DROPFILES, then names ended by a zero, then an empty
-// name), read straight from the block in one pass. DragQueryFile walks the list from its
-// start for every index and trusts every offset it is given; this reads no byte outside
-// the block, however the block is made.
+// name), read straight from the block: one walk checks it whole, a second takes the
+// names. DragQueryFile walks the list from its start for every index and trusts every
+// offset it is given; this reads no byte outside the block, however the block is made.
 #pragma once
 
 #include <windows.h>

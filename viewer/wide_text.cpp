@@ -25,7 +25,9 @@ std::wstring WidePath(const std::string& ansiPath) {
 
 std::wstring LongPathOf(const std::string& ansiPath) {
     std::wstring given = WidePath(ansiPath);
-    if (given.empty()) return given;
+    // Short names made by the system hold a '~': without one the path is long already, and
+    // a list of thousands of items is shown without a look at each folder on its way.
+    if (given.find(L'~') == std::wstring::npos) return given;
     std::wstring longer(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         DWORD n = GetLongPathNameW(given.c_str(), longer.data(), static_cast<DWORD>(longer.size()));

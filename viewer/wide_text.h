@@ -14,7 +14,7 @@ std::wstring ShownText(const std::string& bytes, const ViewerTexts& texts);
 std::wstring WidePath(const std::string& ansiPath);
 
 // A path with every part in its long form, as the user named it: a short 8.3 path shows
-// the real names. A path that cannot be found stays as it was given.
+// the real names. A path that cannot be found, or holds no short name, stays as given.
 std::wstring LongPathOf(const std::string& ansiPath);
 
 std::string Utf8(const std::wstring& text);
