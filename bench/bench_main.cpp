@@ -53,7 +53,7 @@ int main() {
                 int(sizeof(void*) * 8), GetSystemDefaultLangID(), GetACP());
     std::vector<bench::Figure> figures;
     figures.push_back(bench::MenuBench());
-    figures.push_back(bench::SelectionBench());
+    for (const bench::Figure& f : bench::SelectionBench()) figures.push_back(f);
     for (const bench::Figure& f : bench::LaunchBench()) figures.push_back(f);
     figures.push_back(bench::LoadBench(folder));
     figures.push_back(

@@ -33,15 +33,24 @@ std::vector<std::string> OrdinaryPaths(int count) {
     return paths;
 }
 
-DropBlock::DropBlock(const std::vector<std::string>& paths) {
+DropBlock::DropBlock(const std::vector<std::string>& paths, bool wide) {
     // DROPFILES, every path with its terminating zero, one more zero.
     std::string names;
-    for (const std::string& path : paths) names.append(path.c_str(), path.size() + 1);
-    names.push_back('\0');
+    for (const std::string& path : paths) {
+        if (!wide) {
+            names.append(path.c_str(), path.size() + 1);
+            continue;
+        }
+        WCHAR text[MAX_PATH];
+        int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, text, MAX_PATH);
+        names.append(reinterpret_cast<const char*>(text), n * sizeof(WCHAR));
+    }
+    names.append(wide ? sizeof(WCHAR) : 1, '\0');
     block_ = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
     if (!block_) return;
     auto* drop = static_cast<DROPFILES*>(GlobalLock(block_));
     drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = wide;
     std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
     GlobalUnlock(block_);
 }

@@ -14,10 +14,11 @@ namespace bench {
 // no two alike.
 std::vector<std::string> OrdinaryPaths(int count);
 
-// A DROPFILES block in global memory holding the paths as ANSI text; freed with the object.
+// A DROPFILES block in global memory holding the paths as ANSI text, or as UTF-16 text
+// converted from the ANSI code page as a Unicode shell hands them; freed with the object.
 class DropBlock {
 public:
-    explicit DropBlock(const std::vector<std::string>& paths);
+    explicit DropBlock(const std::vector<std::string>& paths, bool wide = false);
     ~DropBlock();
     DropBlock(const DropBlock&) = delete;
     DropBlock& operator=(const DropBlock&) = delete;

@@ -1,11 +1,13 @@
-// Initialize reads the selection with DragQueryFileA and copies every path to the heap.
-// The baseline is the same DragQueryFileA loop over the very same block, without copies.
-// clang-format off
+// Initialize reads the drop list once and copies every path to the heap. The baseline is
+// one bare linear pass over the very same block: find each name, convert it and copy it
+// into a heap block of its own, as the handler keeps it, for as many names as the handler
+// keeps. Run at three sizes, the pass shows whether the handler's time grows with the
+// selection as a single pass does.
 #include <windows.h>
-#include <shellapi.h>
-// clang-format on
 
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "bench_selection.h"
 #include "benches.h"
@@ -14,8 +16,7 @@
 namespace bench {
 namespace {
 
-const int kSamples = 7;
-const int kPaths = 10000;
+const int kSamples = 9;
 
 IShellExtInit* NewInit() {
     IContextMenu* menu = NewLinkedHandler();
@@ -26,22 +27,32 @@ IShellExtInit* NewInit() {
     return init;
 }
 
-}  // namespace
+int KeptPaths(int count) {
+    return count < MaxSelectedPaths ? count : MaxSelectedPaths;
+}
 
-Figure SelectionBench() {
-    DropBlock block(OrdinaryPaths(kPaths));
+// Initialize once outside the times, to be sure it keeps what it should.
+void CheckHandler(FixedDropData& data, int count) {
+    IShellExtInit* init = NewInit();
+    HRESULT result = init->Initialize(nullptr, &data, nullptr);
+    int kept = static_cast<ShellExtHandler*>(init)->SelectedCount;
+    init->Release();
+    if (result != S_OK || kept != KeptPaths(count))
+        Fail("Initialize answered " + std::to_string(result) + " and kept " + std::to_string(kept) +
+             " of " + std::to_string(count) + " paths");
+}
+
+struct Times {
+    double handler;
+    double bare;
+};
+
+Times TimeWide(int count) {
+    DropBlock block(OrdinaryPaths(count), /*wide=*/true);
     if (!block.Handle()) Fail("no memory for the drop block");
     FixedDropData data(block.Handle());
-
-    {
-        IShellExtInit* init = NewInit();
-        HRESULT result = init->Initialize(nullptr, &data, nullptr);
-        int kept = static_cast<ShellExtHandler*>(init)->SelectedCount;
-        init->Release();
-        if (result != S_OK || kept != MaxSelectedPaths)
-            Fail("Initialize answered " + std::to_string(result) + " and kept " +
-                 std::to_string(kept) + " paths");
-    }
+    CheckHandler(data, count);
+    std::vector<char*> copies(MaxSelectedPaths, nullptr);
 
     // A fresh handler per sample, as the shell makes one per menu; its release (freeing
     // the copies) stays outside the time.
@@ -54,23 +65,57 @@ Figure SelectionBench() {
         return seconds;
     };
     Arm bareArm = [&] {
-        HDROP drop = static_cast<HDROP>(block.Handle());
-        char path[MAX_PATH];
         Stopwatch watch;
-        UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count && i < static_cast<UINT>(MaxSelectedPaths); ++i)
-            DragQueryFileA(drop, i, path, MAX_PATH);
-        return watch.Seconds();
+        const BYTE* drop = static_cast<const BYTE*>(GlobalLock(block.Handle()));
+        const WCHAR* name =
+            reinterpret_cast<const WCHAR*>(drop + reinterpret_cast<const DROPFILES*>(drop)->pFiles);
+        for (int i = 0; i < KeptPaths(count) && *name; ++i) {
+            int length = lstrlenW(name);
+            char* copy = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, MAX_PATH));
+            int n =
+                WideCharToMultiByte(CP_ACP, 0, name, length, copy, MAX_PATH - 1, nullptr, nullptr);
+            copy[n] = '\0';
+            copies[i] = copy;
+            name += length + 1;
+        }
+        GlobalUnlock(block.Handle());
+        double seconds = watch.Seconds();
+        for (char*& copy : copies) {
+            HeapFree(GetProcessHeap(), 0, copy);
+            copy = nullptr;
+        }
+        return seconds;
     };
     std::vector<double> t = MedianSeconds(kSamples, {handlerArm, bareArm});
+    return {t[0], t[1]};
+}
 
-    PrintTitle("2. Initialize, 10,000 paths (8192 kept)");
+}  // namespace
+
+std::vector<Figure> SelectionBench() {
+    const int sizes[] = {1000, 4000, 10000};
+    Times times[3];
+    for (int i = 0; i < 3; ++i) times[i] = TimeWide(sizes[i]);
+
+    PrintTitle("2. Initialize, wide paths as a Unicode shell hands them (8192 kept at most)");
     std::printf("  one block for both arms; fresh handler per sample; median of %d samples\n",
                 kSamples);
-    PrintRows({{"handler's Initialize", t[0]},
-               {"bare DragQueryFileA: count + 8192 reads into MAX_PATH", t[1]}},
-              1, "ms");
-    return {"2 Initialize, 10,000 paths", t[0], t[1], "ms", 0};
+    std::printf(
+        "  bare pass: find each name, WideCharToMultiByte it into a heap block of its own\n");
+    for (int i = 0; i < 3; ++i) {
+        char what[64];
+        std::snprintf(what, sizeof what, "%d paths", sizes[i]);
+        PrintRows({{std::string("handler's Initialize, ") + what, times[i].handler},
+                   {std::string("bare linear pass, ") + what, times[i].bare}},
+                  1, "ms");
+    }
+    std::printf("  growth from 1,000 to 10,000 paths: handler %.1fx, bare pass %.1fx\n",
+                times[2].handler / times[0].handler, times[2].bare / times[0].bare);
+    return {
+        {"2 Initialize, 10,000 wide paths / bare pass", times[2].handler, times[2].bare, "ms", 2.0},
+        {"2 Initialize, 1,000 wide paths / bare pass", times[0].handler, times[0].bare, "ms", 2.0},
+        {"2 Initialize growth, 10,000 / 1,000 paths", times[2].handler, times[0].handler, "ms",
+         10.0}};
 }
 
 }  // namespace bench

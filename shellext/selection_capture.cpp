@@ -1,12 +1,10 @@
 // IShellExtInit::Initialize: copies the selected paths out of the shell's CF_HDROP data.
-// shellapi.h needs the definitions of windows.h before it.
-// clang-format off
 #include <windows.h>
-#include <shellapi.h>
-// clang-format on
 
 #include <cstring>
 
+#include "ansi_name.h"
+#include "drop_list.h"
 #include "heap_memory.h"
 #include "shell_ext_handler.h"
 
@@ -19,28 +17,33 @@ STDMETHODIMP ShellExtHandler::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, H
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium = {};
     if (FAILED(data->GetData(&format, &medium))) return E_FAIL;
-    // A medium of another kind would hand DragQueryFileA something that is no HGLOBAL.
-    if (medium.tymed != TYMED_HGLOBAL) {
-        ReleaseStgMedium(&medium);
-        return E_FAIL;
-    }
-
-    HDROP drop = static_cast<HDROP>(medium.hGlobal);
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    if (count == 0) {
-        ReleaseStgMedium(&medium);
-        return E_FAIL;
-    }
-
-    for (UINT i = 0; i < count && i < static_cast<UINT>(MaxSelectedPaths); ++i) {
-        DragQueryFileA(drop, i, LastPath, MAX_PATH);
-        // A path that cannot be copied is left out; the rest of the selection still counts.
-        char* copy = static_cast<char*>(AllocateBytes(MAX_PATH));
-        if (!copy) continue;
-        std::memcpy(copy, LastPath, MAX_PATH);
-        SelectedPaths[SelectedCount++] = copy;
-    }
-
+    // A medium of another kind holds no HGLOBAL to read.
+    HRESULT result = medium.tymed == TYMED_HGLOBAL ? CaptureSelection(medium.hGlobal) : E_FAIL;
     ReleaseStgMedium(&medium);
-    return S_OK;
+    return result;
+}
+
+// The block is checked whole before anything is kept, so a malformed one leaves nothing.
+HRESULT ShellExtHandler::CaptureSelection(HGLOBAL block) {
+    const void* bytes = GlobalLock(block);
+    if (!bytes) return E_FAIL;
+    DropNames names;
+    bool found = FindDropNames(bytes, GlobalSize(block), names) && names.count > 0;
+    if (found) {
+        SIZE_T kept = names.count < MaxSelectedPaths ? names.count : MaxSelectedPaths;
+        const BYTE* name = names.first;
+        for (SIZE_T i = 0; i < kept; ++i) {
+            SIZE_T length = DropNameLength(name, names.wide);
+            SIZE_T bytesRead = names.wide ? WideNameToAnsi(name, length, LastPath)
+                                          : CopyAnsiName(name, length, LastPath);
+            name = NextDropName(name, length, names.wide);
+            // A path that cannot be copied is left out; the rest of the selection still counts.
+            char* copy = static_cast<char*>(AllocateBytes(MAX_PATH));
+            if (!copy) continue;
+            std::memcpy(copy, LastPath, bytesRead + 1);
+            SelectedPaths[SelectedCount++] = copy;
+        }
+    }
+    GlobalUnlock(block);
+    return found ? S_OK : E_FAIL;
 }

@@ -42,4 +42,7 @@ private:
     ShellExtHandler();
     ~ShellExtHandler();
     void ReleaseSelection();
+    // Reads the drop list in `block`: S_OK with its paths kept, E_FAIL for an empty or
+    // malformed list.
+    HRESULT CaptureSelection(HGLOBAL block);
 };

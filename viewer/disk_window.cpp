@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr char kClassName[] = "VelluMaxViewerDisk";
+constexpr wchar_t kClassName[] = L"VelluMaxViewerDisk";
 constexpr int kClientWidth = 460;
 constexpr int kClientHeight = 290;
 constexpr int kMargin = 12;
@@ -99,7 +99,7 @@ LRESULT CALLBACK DiskWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     DiskWindow* state = StateOf(window);
     switch (message) {
         case WM_NCCREATE: {
-            auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
             SetWindowLongPtrA(window, GWLP_USERDATA,
                               reinterpret_cast<LONG_PTR>(create->lpCreateParams));
             break;
@@ -116,7 +116,7 @@ LRESULT CALLBACK DiskWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             PostQuitMessage(kExitDone);
             return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -127,15 +127,16 @@ int RunDiskWindow(HINSTANCE instance, const ViewerStart& start, const ViewerText
     state.texts = &texts;
     state.disk = &start.disk;
 
-    WNDCLASSEXA windowClass = {};
+    // A Unicode frame, for its title; the children show the texts' bytes as they are.
+    WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = DiskWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VIEWER));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_VIEWER),
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VIEWER));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VIEWER),
                                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                         GetSystemMetrics(SM_CYSMICON), 0));
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
 
@@ -143,8 +144,8 @@ int RunDiskWindow(HINSTANCE instance, const ViewerStart& start, const ViewerText
     RECT frame = {0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     HWND window = nullptr;
-    if (RegisterClassExA(&windowClass)) {
-        window = CreateWindowExA(0, kClassName, start.title.c_str(), style, CW_USEDEFAULT,
+    if (RegisterClassExW(&windowClass)) {
+        window = CreateWindowExW(0, kClassName, start.title.c_str(), style, CW_USEDEFAULT,
                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                                  nullptr, nullptr, instance, &state);
     }

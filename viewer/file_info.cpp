@@ -1,11 +1,13 @@
 #include "file_info.h"
 
 #include "path_parts.h"
+#include "wide_text.h"
 
 ItemInfo QueryItemInfo(const std::string& path) {
     ItemInfo info;
     info.path = path;
-    PathParts parts = SplitItemPath(path);
+    info.shownPath = LongPathOf(path);
+    WidePathParts parts = SplitItemPath(info.shownPath);
     info.name = parts.name;
     info.folder = parts.folder;
 

@@ -1,5 +1,6 @@
 // What the viewer knows about one item: where it is, whether it exists, whether it is a
-// folder, its size and its last change.
+// folder, its size and its last change. Its path comes as ANSI bytes, perhaps as a short
+// 8.3 path for a name outside the code page; what is shown is the path in its long form.
 #pragma once
 
 #include <windows.h>
@@ -8,9 +9,10 @@
 #include <vector>
 
 struct ItemInfo {
-    std::string path;
-    std::string name;
-    std::string folder;
+    std::string path;        // as given
+    std::wstring shownPath;  // its long form, or the given path widened when not found
+    std::wstring name;       // the parts of shownPath
+    std::wstring folder;
     bool exists = false;
     bool isFolder = false;
     unsigned long long size = 0;  // files only

@@ -3,8 +3,15 @@
 #include <windows.h>
 
 #include "formatting.h"
+#include "wide_text.h"
 
 namespace {
+
+int CompareText(const std::wstring& a, const std::wstring& b) {
+    int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+                           static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+    return r == 0 ? a.compare(b) : r - CSTR_EQUAL;
+}
 
 int CompareText(const std::string& a, const std::string& b) {
     int r = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
@@ -29,12 +36,12 @@ ItemRow RowFor(const ItemInfo& item, const ViewerTexts& texts, bool yearFirst) {
     row.cells[kColumnName] = item.name;
     row.cells[kColumnFolder] = item.folder;
     if (!item.exists) {
-        row.cells[kColumnSize] = texts.MissingItem;
+        row.cells[kColumnSize] = ShownText(texts.MissingItem, texts);
         return row;
     }
-    row.cells[kColumnSize] =
-        item.isFolder ? std::string(texts.FolderKind) : FormatSize(item.size, texts);
-    row.cells[kColumnModified] = FormatLocalFileTime(item.lastWrite, yearFirst);
+    row.cells[kColumnSize] = ShownText(
+        item.isFolder ? std::string(texts.FolderKind) : FormatSize(item.size, texts), texts);
+    row.cells[kColumnModified] = ShownText(FormatLocalFileTime(item.lastWrite, yearFirst), texts);
     return row;
 }
 
@@ -75,14 +82,15 @@ int CompareItems(const ItemInfo& a, const ItemInfo& b, ItemColumn column) {
     return r;
 }
 
-std::string ItemsWindowTitle(const std::string& path, int itemCount, bool fromList,
-                             const ViewerTexts& texts) {
-    std::string title = std::string(texts.ProductName) + " - ";
-    return fromList ? title + ItemCountText(itemCount, texts) : title + path;
+std::wstring ItemsWindowTitle(const std::wstring& shownPath, int itemCount, bool fromList,
+                              const ViewerTexts& texts) {
+    std::wstring title = ShownText(std::string(texts.ProductName) + " - ", texts);
+    return fromList ? title + ShownText(ItemCountText(itemCount, texts), texts) : title + shownPath;
 }
 
-std::string DiskWindowTitle(const DiskInfo& info, const ViewerTexts& texts) {
-    return std::string(texts.ProductName) + " - " + texts.DiskInfoTitle + " - " + info.root;
+std::wstring DiskWindowTitle(const DiskInfo& info, const ViewerTexts& texts) {
+    return ShownText(std::string(texts.ProductName) + " - " + texts.DiskInfoTitle + " - ", texts) +
+           WidePath(info.root);
 }
 
 std::vector<std::pair<std::string, std::string>> DiskLines(const DiskInfo& info,
@@ -100,11 +108,11 @@ std::vector<std::pair<std::string, std::string>> DiskLines(const DiskInfo& info,
     };
 }
 
-std::string PathsForClipboard(const std::vector<const ItemInfo*>& chosen) {
-    std::string text;
+std::wstring PathsForClipboard(const std::vector<const ItemInfo*>& chosen) {
+    std::wstring text;
     for (const ItemInfo* item : chosen) {
-        if (!text.empty()) text += "\r\n";
-        text += item->path;
+        if (!text.empty()) text += L"\r\n";
+        text += item->shownPath;
     }
     return text;
 }

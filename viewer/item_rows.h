@@ -1,6 +1,7 @@
 // What the windows show, as text: the rows and status line of the item list, the lines of
 // the disk information, and the window titles. Kept apart from the windows so that it can
-// be checked without a display.
+// be checked without a display. Whatever holds a name is UTF-16; the status and disk
+// lines are the texts' bytes, which the windows read in the texts' code page.
 #pragma once
 
 #include <string>
@@ -14,7 +15,7 @@
 enum ItemColumn { kColumnName, kColumnFolder, kColumnSize, kColumnModified, kColumnCount };
 
 struct ItemRow {
-    std::string cells[kColumnCount];
+    std::wstring cells[kColumnCount];
 };
 
 ItemRow RowFor(const ItemInfo& item, const ViewerTexts& texts, bool yearFirst);
@@ -31,13 +32,14 @@ StatusTexts StatusFor(const ItemTotals& totals, const ViewerTexts& texts);
 // before files by size, missing items before both; ties go by name, then by path.
 int CompareItems(const ItemInfo& a, const ItemInfo& b, ItemColumn column);
 
-std::string ItemsWindowTitle(const std::string& path, int itemCount, bool fromList,
-                             const ViewerTexts& texts);
-std::string DiskWindowTitle(const DiskInfo& info, const ViewerTexts& texts);
+// shownPath: the named item's path in its long form.
+std::wstring ItemsWindowTitle(const std::wstring& shownPath, int itemCount, bool fromList,
+                              const ViewerTexts& texts);
+std::wstring DiskWindowTitle(const DiskInfo& info, const ViewerTexts& texts);
 
 // Label and value lines for the disk window.
 std::vector<std::pair<std::string, std::string>> DiskLines(const DiskInfo& info,
                                                            const ViewerTexts& texts);
 
-// The paths of the chosen items, one per line, for the clipboard.
-std::string PathsForClipboard(const std::vector<const ItemInfo*>& chosen);
+// The paths of the chosen items in their long form, one per line, for the clipboard.
+std::wstring PathsForClipboard(const std::vector<const ItemInfo*>& chosen);

@@ -9,10 +9,11 @@
 #include "item_rows.h"
 #include "message_loop.h"
 #include "resource_ids.h"
+#include "wide_text.h"
 
 namespace {
 
-constexpr char kClassName[] = "VelluMaxViewerItems";
+constexpr wchar_t kClassName[] = L"VelluMaxViewerItems";
 constexpr int kListId = 100;
 constexpr int kStatusId = 101;
 
@@ -28,33 +29,33 @@ struct ItemsWindow {
 };
 
 ItemsWindow* StateOf(HWND window) {
-    return reinterpret_cast<ItemsWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return reinterpret_cast<ItemsWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-void AddColumn(HWND list, int index, const char* title, int width, int format) {
-    LVCOLUMNA column = {};
+void AddColumn(HWND list, int index, const std::wstring& title, int width, int format) {
+    LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
     column.fmt = format;
     column.cx = width;
-    column.pszText = const_cast<char*>(title);
+    column.pszText = const_cast<wchar_t*>(title.c_str());
     column.iSubItem = index;
-    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
 }
 
 void FillList(ItemsWindow& state) {
     HWND list = state.list;
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListView_SetItemCount(list, static_cast<int>(state.items.size()));
     for (size_t i = 0; i < state.items.size(); ++i) {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
         item.iItem = static_cast<int>(i);
-        item.pszText = LPSTR_TEXTCALLBACKA;
+        item.pszText = LPSTR_TEXTCALLBACKW;
         item.iImage = I_IMAGECALLBACK;
         item.lParam = static_cast<LPARAM>(i);
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     int focus = state.focusIndex;
     if (focus >= 0 && focus < static_cast<int>(state.items.size())) {
         ListView_SetItemState(list, focus, LVIS_FOCUSED | LVIS_SELECTED,
@@ -64,39 +65,42 @@ void FillList(ItemsWindow& state) {
 }
 
 void ShowStatus(const ItemsWindow& state) {
-    StatusTexts status = StatusFor(SumItems(state.items), *state.texts);
-    SendMessageA(state.status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(status.count.c_str()));
-    SendMessageA(state.status, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(status.breakdown.c_str()));
-    SendMessageA(state.status, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(status.total.c_str()));
+    const ViewerTexts& texts = *state.texts;
+    StatusTexts status = StatusFor(SumItems(state.items), texts);
+    const std::wstring parts[3] = {ShownText(status.count, texts),
+                                   ShownText(status.breakdown, texts),
+                                   ShownText(status.total, texts)};
+    for (int i = 0; i < 3; ++i)
+        SendMessageW(state.status, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(parts[i].c_str()));
 }
 
 bool CreateChildren(HWND window, ItemsWindow& state) {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-    state.list = CreateWindowExA(
-        WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+    state.list = CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
         0, 0, 0, 0, window, reinterpret_cast<HMENU>(kListId), instance, nullptr);
     state.status =
-        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                        window, reinterpret_cast<HMENU>(kStatusId), instance, nullptr);
+        CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0,
+                        0, window, reinterpret_cast<HMENU>(kStatusId), instance, nullptr);
     if (state.list == nullptr || state.status == nullptr) return false;
 
     ListView_SetExtendedListViewStyle(state.list,
                                       LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
     // The shell's own small icons; shared, so the list must not destroy them.
-    SHFILEINFOA info = {};
+    SHFILEINFOW info = {};
     HIMAGELIST icons = reinterpret_cast<HIMAGELIST>(
-        SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+        SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     if (icons != nullptr) ListView_SetImageList(state.list, icons, LVSIL_SMALL);
 
     const ViewerTexts& t = *state.texts;
-    AddColumn(state.list, kColumnName, t.ColumnName, 220, LVCFMT_LEFT);
-    AddColumn(state.list, kColumnFolder, t.ColumnFolder, 280, LVCFMT_LEFT);
-    AddColumn(state.list, kColumnSize, t.ColumnSize, 120, LVCFMT_RIGHT);
-    AddColumn(state.list, kColumnModified, t.ColumnModified, 130, LVCFMT_LEFT);
+    AddColumn(state.list, kColumnName, ShownText(t.ColumnName, t), 220, LVCFMT_LEFT);
+    AddColumn(state.list, kColumnFolder, ShownText(t.ColumnFolder, t), 280, LVCFMT_LEFT);
+    AddColumn(state.list, kColumnSize, ShownText(t.ColumnSize, t), 120, LVCFMT_RIGHT);
+    AddColumn(state.list, kColumnModified, ShownText(t.ColumnModified, t), 130, LVCFMT_LEFT);
     FillList(state);
     int parts[3] = {180, 440, -1};  // until the first layout sets them from the width
-    SendMessageA(state.status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+    SendMessageW(state.status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     ShowStatus(state);
     return true;
 }
@@ -104,18 +108,18 @@ bool CreateChildren(HWND window, ItemsWindow& state) {
 void Layout(HWND window, const ItemsWindow& state) {
     RECT client;
     GetClientRect(window, &client);
-    SendMessageA(state.status, WM_SIZE, 0, 0);
+    SendMessageW(state.status, WM_SIZE, 0, 0);
     RECT bar;
     GetWindowRect(state.status, &bar);
     int barHeight = bar.bottom - bar.top;
     int width = client.right;
     int parts[3] = {width * 22 / 100, width * 55 / 100, -1};
-    SendMessageA(state.status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+    SendMessageW(state.status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     MoveWindow(state.list, 0, 0, width, client.bottom - barHeight, TRUE);
 }
 
 int IconFor(const ItemInfo& item) {
-    SHFILEINFOA info = {};
+    SHFILEINFOW info = {};
     UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
     DWORD attributes = 0;
     if (!item.exists) {
@@ -123,17 +127,17 @@ int IconFor(const ItemInfo& item) {
         flags |= SHGFI_USEFILEATTRIBUTES;
         attributes = FILE_ATTRIBUTE_NORMAL;
     }
-    if (!SHGetFileInfoA(item.path.c_str(), attributes, &info, sizeof info, flags)) return 0;
+    if (!SHGetFileInfoW(item.shownPath.c_str(), attributes, &info, sizeof info, flags)) return 0;
     return info.iIcon;
 }
 
-void AnswerDisplayInfo(ItemsWindow& state, NMLVDISPINFOA* request) {
-    LVITEMA& item = request->item;
+void AnswerDisplayInfo(ItemsWindow& state, NMLVDISPINFOW* request) {
+    LVITEMW& item = request->item;
     size_t index = static_cast<size_t>(item.lParam);
     if (index >= state.items.size()) return;
     if ((item.mask & LVIF_TEXT) && item.iSubItem >= 0 && item.iSubItem < kColumnCount &&
         item.cchTextMax > 0) {
-        lstrcpynA(item.pszText, state.rows[index].cells[item.iSubItem].c_str(), item.cchTextMax);
+        lstrcpynW(item.pszText, state.rows[index].cells[item.iSubItem].c_str(), item.cchTextMax);
     }
     if (item.mask & LVIF_IMAGE) {
         item.iImage = IconFor(state.items[index]);
@@ -157,12 +161,12 @@ void SortBy(ItemsWindow& state, int column) {
 
     HWND header = ListView_GetHeader(state.list);
     for (int i = 0; i < kColumnCount; ++i) {
-        HDITEMA h = {};
+        HDITEMW h = {};
         h.mask = HDI_FORMAT;
-        SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&h));
+        SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&h));
         h.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
         if (i == column) h.fmt |= state.sortDescending ? HDF_SORTDOWN : HDF_SORTUP;
-        SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&h));
+        SendMessageW(header, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&h));
     }
     int focus = ListView_GetNextItem(state.list, -1, LVNI_FOCUSED);
     if (focus >= 0) ListView_EnsureVisible(state.list, focus, FALSE);
@@ -172,26 +176,28 @@ std::vector<const ItemInfo*> ChosenItems(const ItemsWindow& state) {
     std::vector<const ItemInfo*> chosen;
     for (int i = ListView_GetNextItem(state.list, -1, LVNI_SELECTED); i >= 0;
          i = ListView_GetNextItem(state.list, i, LVNI_SELECTED)) {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.mask = LVIF_PARAM;
         item.iItem = i;
-        if (SendMessageA(state.list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+        if (SendMessageW(state.list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
             chosen.push_back(&state.items[static_cast<size_t>(item.lParam)]);
         }
     }
     return chosen;
 }
 
-void CopyToClipboard(HWND window, const std::string& text) {
+// As UTF-16: the system gives ANSI readers the clipboard text they ask for.
+void CopyToClipboard(HWND window, const std::wstring& text) {
     if (text.empty() || !OpenClipboard(window)) return;
     EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (memory != nullptr) {
-        char* bytes = static_cast<char*>(GlobalLock(memory));
-        if (bytes != nullptr) {
-            CopyMemory(bytes, text.c_str(), text.size() + 1);
+        void* copy = GlobalLock(memory);
+        if (copy != nullptr) {
+            CopyMemory(copy, text.c_str(), bytes);
             GlobalUnlock(memory);
-            if (SetClipboardData(CF_TEXT, memory) == nullptr) GlobalFree(memory);
+            if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
         } else {
             GlobalFree(memory);
         }
@@ -209,8 +215,8 @@ LRESULT CALLBACK ItemsWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     ItemsWindow* state = StateOf(window);
     switch (message) {
         case WM_NCCREATE: {
-            auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            SetWindowLongPtrA(window, GWLP_USERDATA,
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            SetWindowLongPtrW(window, GWLP_USERDATA,
                               reinterpret_cast<LONG_PTR>(create->lpCreateParams));
             break;
         }
@@ -231,8 +237,8 @@ LRESULT CALLBACK ItemsWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<NMHDR*>(lParam);
             if (state == nullptr || header->hwndFrom != state->list) break;
-            if (header->code == LVN_GETDISPINFOA) {
-                AnswerDisplayInfo(*state, reinterpret_cast<NMLVDISPINFOA*>(lParam));
+            if (header->code == LVN_GETDISPINFOW) {
+                AnswerDisplayInfo(*state, reinterpret_cast<NMLVDISPINFOW*>(lParam));
             } else if (header->code == LVN_COLUMNCLICK) {
                 SortBy(*state, reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
             } else if (header->code == LVN_KEYDOWN) {
@@ -244,7 +250,7 @@ LRESULT CALLBACK ItemsWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             PostQuitMessage(kExitDone);
             return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -258,21 +264,21 @@ int RunItemsWindow(HINSTANCE instance, const ViewerStart& start, const ViewerTex
     state.rows.reserve(state.items.size());
     for (const ItemInfo& item : state.items) state.rows.push_back(RowFor(item, texts, yearFirst));
 
-    WNDCLASSEXA windowClass = {};
+    WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = ItemsWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VIEWER));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_VIEWER),
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VIEWER));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VIEWER),
                                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                         GetSystemMetrics(SM_CYSMICON), 0));
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
     HWND window = nullptr;
-    if (RegisterClassExA(&windowClass)) {
+    if (RegisterClassExW(&windowClass)) {
         window =
-            CreateWindowExA(0, kClassName, start.title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+            CreateWindowExW(0, kClassName, start.title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                             CW_USEDEFAULT, 800, 480, nullptr, nullptr, instance, &state);
     }
     if (window == nullptr) {

@@ -83,6 +83,11 @@ bool ReadListFile(const std::string& path, ListContents& contents, DWORD& error)
         error = GetLastError();
         return false;
     }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        error = kListNotADiskFile;
+        return false;
+    }
     std::string bytes;
     char buffer[65536];
     bool ok = true;

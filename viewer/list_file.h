@@ -21,7 +21,12 @@ struct ListContents {
 
 ListContents ParseListText(std::string_view bytes);
 
-// Reads a list file. False when it cannot be opened or read; error then holds the reason.
+// What ReadListFile reports for a name that opens something other than a file on a disk
+// (a device such as COM1 or CON, a pipe): reading it could wait for ever.
+inline constexpr DWORD kListNotADiskFile = ERROR_BAD_FILE_TYPE;
+
+// Reads a list file. False when it cannot be opened or read, or is no file on a disk;
+// error then holds the reason.
 bool ReadListFile(const std::string& path, ListContents& contents, DWORD& error);
 
 // A list that the shell extension made for us: a "VM*.tmp" file directly in the temporary

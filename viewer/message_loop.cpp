@@ -2,15 +2,15 @@
 
 int RunMessageLoop(HWND window, bool dialogKeys) {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_KEYDOWN &&
             (msg.wParam == VK_ESCAPE || (dialogKeys && msg.wParam == VK_RETURN))) {
-            PostMessageA(window, WM_CLOSE, 0, 0);
+            PostMessageW(window, WM_CLOSE, 0, 0);
             continue;
         }
-        if (dialogKeys && IsDialogMessageA(window, &msg)) continue;
+        if (dialogKeys && IsDialogMessageW(window, &msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

@@ -4,7 +4,8 @@
 
 namespace {
 
-bool IsSeparator(char c) {
+template <class Char>
+bool IsSeparator(Char c) {
     return c == '\\' || c == '/';
 }
 
@@ -22,37 +23,56 @@ std::vector<size_t> SeparatorOffsets(const std::string& path, UINT codePage) {
     return offsets;
 }
 
-bool IsDriveLetter(char c) {
+std::vector<size_t> SeparatorOffsets(const std::wstring& path) {
+    std::vector<size_t> offsets;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsSeparator(path[i])) offsets.push_back(i);
+    }
+    return offsets;
+}
+
+template <class Char>
+bool IsDriveLetter(Char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-bool StartsWithDrive(const std::string& path) {
+template <class Text>
+bool StartsWithDrive(const Text& path) {
     return path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':';
 }
 
-}  // namespace
-
-PathParts SplitItemPath(const std::string& path, UINT codePage) {
-    std::vector<size_t> seps = SeparatorOffsets(path, codePage);
+template <class Text>
+BasicPathParts<Text> Split(const Text& path, std::vector<size_t> seps) {
     // Trailing separators name the same folder as without them ("C:\x\" is "C:\x").
     size_t end = path.size();
     while (!seps.empty() && seps.back() + 1 == end && end > 1) {
         end = seps.back();
         seps.pop_back();
     }
-    std::string trimmed = path.substr(0, end);
+    Text trimmed = path.substr(0, end);
+    const Text backslash(1, '\\');
 
-    if (trimmed.size() == 2 && StartsWithDrive(trimmed)) return {trimmed + "\\", ""};
+    if (trimmed.size() == 2 && StartsWithDrive(trimmed)) return {trimmed + backslash, Text()};
     if (seps.empty()) {
-        if (trimmed.empty()) return {path, ""};
+        if (trimmed.empty()) return {path, Text()};
         if (StartsWithDrive(trimmed)) return {trimmed.substr(2), trimmed.substr(0, 2)};
-        return {trimmed, ""};
+        return {trimmed, Text()};
     }
     size_t last = seps.back();
-    std::string folder = trimmed.substr(0, last);
-    if (folder.size() == 2 && StartsWithDrive(folder)) folder += "\\";
+    Text folder = trimmed.substr(0, last);
+    if (folder.size() == 2 && StartsWithDrive(folder)) folder += backslash;
     if (folder.empty()) folder = trimmed.substr(0, 1);  // "\x" lies in the current root
     return {trimmed.substr(last + 1), folder};
+}
+
+}  // namespace
+
+PathParts SplitItemPath(const std::string& path, UINT codePage) {
+    return Split(path, SeparatorOffsets(path, codePage));
+}
+
+WidePathParts SplitItemPath(const std::wstring& path) {
+    return Split(path, SeparatorOffsets(path));
 }
 
 std::string VolumeRootOf(const std::string& fullPath, UINT codePage) {

@@ -5,6 +5,7 @@
 #include "list_file.h"
 #include "start_trace.h"
 #include "system_calls.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -74,7 +75,10 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
         ListContents list;
         DWORD error = ERROR_SUCCESS;
         if (!ReadAndDisposeListFile(request.listFile, list, error)) {
-            ShowViewerMessage(ProblemMessage(texts.ListOpenError, request.listFile, error), texts);
+            ShowViewerMessage(error == kListNotADiskFile
+                                  ? texts.ListNotAFileError + request.listFile
+                                  : ProblemMessage(texts.ListOpenError, request.listFile, error),
+                              texts);
             return Ended(kExitListUnreadable);
         }
         TraceStart("count", std::to_string(list.declaredCount));
@@ -91,13 +95,14 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
 
     start.show = ViewerShow::Items;
     start.items = QueryItemInfos(paths);
+    for (const ItemInfo& item : start.items) TraceStart("shown", Utf8(item.shownPath));
     for (size_t i = 0; i < start.items.size(); ++i) {
         if (SamePath(start.items[i].path, request.path)) {
             start.focusIndex = static_cast<int>(i);
             break;
         }
     }
-    start.title =
-        ItemsWindowTitle(request.path, static_cast<int>(start.items.size()), fromList, texts);
+    start.title = ItemsWindowTitle(LongPathOf(request.path), static_cast<int>(start.items.size()),
+                                   fromList, texts);
     return start;
 }

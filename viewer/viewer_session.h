@@ -26,7 +26,7 @@ struct ViewerStart {
     std::vector<ItemInfo> items;
     int focusIndex = 0;  // the item named on the command line
     DiskInfo disk;
-    std::string title;
+    std::wstring title;
 };
 
 // arguments: the command line after the program name.

@@ -86,6 +86,8 @@
     X(UsageHelp, "\r\n\r\nUtilisation :\r\n    vmxtool \"chemin\"\r\n    vmxtool \"chemin\" /f \"fichier liste\"\r\n    vmxtool \"chemin\" /dinfo", "\r\n\r\n\x8E\x67\x82\xA2\x95\xFB:\r\n    vmxtool \"\x83\x70\x83\x58\"\r\n    vmxtool \"\x83\x70\x83\x58\" /f \"\x83\x8A\x83\x58\x83\x67 \x83\x74\x83\x40\x83\x43\x83\x8B\"\r\n    vmxtool \"\x83\x70\x83\x58\" /dinfo") \
     /* Impossible d'ouvrir le fichier liste :\r\n | リスト ファイルを開けません:\r\n */ \
     X(ListOpenError, "Impossible d'ouvrir le fichier liste :\r\n", "\x83\x8A\x83\x58\x83\x67 \x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1:\r\n") \
+    /* Le fichier liste n'est pas un fichier sur disque :\r\n | リスト ファイルがディスク上のファイルではありません:\r\n */ \
+    X(ListNotAFileError, "Le fichier liste n'est pas un fichier sur disque :\r\n", "\x83\x8A\x83\x58\x83\x67 \x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x83\x66\x83\x42\x83\x58\x83\x4E\x8F\xE3\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1:\r\n") \
     /* Impossible de lire les informations du disque :\r\n | ディスク情報を取得できません:\r\n */ \
     X(DiskInfoError, "Impossible de lire les informations du disque :\r\n", "\x83\x66\x83\x42\x83\x58\x83\x4E\x8F\xEE\x95\xF1\x82\xF0\x8E\xE6\x93\xBE\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1:\r\n") \
     /* Impossible de créer la fenêtre. | ウィンドウを作成できません。 */ \
@@ -93,19 +95,25 @@
 // clang-format on
 
 struct ViewerTexts {
+    // The code page of the bytes below, for the windows, which show them as UTF-16.
+    unsigned CodePage;
 #define VIEWER_TEXT_FIELD(name, fr, ja) const char* name;
     VIEWER_TEXT_LIST(VIEWER_TEXT_FIELD)
 #undef VIEWER_TEXT_FIELD
 };
 
+// clang-format off
 inline constexpr ViewerTexts kFrenchTexts = {
+    1252,
 #define VIEWER_TEXT_FRENCH(name, fr, ja) fr,
     VIEWER_TEXT_LIST(VIEWER_TEXT_FRENCH)
 #undef VIEWER_TEXT_FRENCH
 };
 
 inline constexpr ViewerTexts kJapaneseTexts = {
+    932,
 #define VIEWER_TEXT_JAPANESE(name, fr, ja) ja,
     VIEWER_TEXT_LIST(VIEWER_TEXT_JAPANESE)
 #undef VIEWER_TEXT_JAPANESE
 };
+// clang-format on

@@ -5,14 +5,21 @@ set(VMX_SHELLEXT_TESTS ${CMAKE_CURRENT_LIST_DIR})
 add_library(vmx_handler_test_support STATIC ${VMX_SHELLEXT_TESTS}/handler_test_support.cpp)
 target_link_libraries(vmx_handler_test_support PUBLIC vmxtool_core vmx_test_support)
 
-# The server frame, the selection, the command and concurrent use.
+# The server frame, the command and concurrent use.
 add_executable(shellext_handler_test
   ${VMX_SHELLEXT_TESTS}/server_tests.cpp
-  ${VMX_SHELLEXT_TESTS}/selection_tests.cpp
   ${VMX_SHELLEXT_TESTS}/command_tests.cpp
   ${VMX_SHELLEXT_TESTS}/concurrency_tests.cpp)
 target_link_libraries(shellext_handler_test PRIVATE vmx_handler_test_support gtest_main)
 vmx_add_wine_test(shellext_handler_test)
+
+# The selection and the drop list it is read from. Which names the ANSI code page holds
+# depends on the system's language: every case runs in French and in Japanese.
+add_executable(shellext_selection_test
+  ${VMX_SHELLEXT_TESTS}/selection_tests.cpp
+  ${VMX_SHELLEXT_TESTS}/drop_list_tests.cpp)
+target_link_libraries(shellext_selection_test PRIVATE vmx_handler_test_support gtest_main)
+vmx_add_wine_test(shellext_selection_test LANGS fr ja)
 
 # Menu placement depends on the system's language: every case runs in French, Japanese and English.
 add_executable(shellext_menu_test

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,11 @@ protected:
 
     // A handler of the DLL copy holding `paths`, as the shell would make it.
     void MakeHandler(const std::vector<std::string>& paths, ComHold<IContextMenu>& menu) {
+        ComHold<vmxtest::HDropDataObject> data(vmxtest::HDropDataObject::Create(paths));
+        MakeHandler(data.Get(), menu);
+    }
+
+    void MakeHandler(IDataObject* data, ComHold<IContextMenu>& menu) {
         ASSERT_TRUE(copied_) << "cannot copy the built files into " << folder_.Path();
         ASSERT_NE(nullptr, dll_) << "cannot load " << dllCopy_ << ": error " << loadError_;
         auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
@@ -64,8 +70,7 @@ protected:
         ComHold<IShellExtInit> init;
         ASSERT_EQ(S_OK,
                   menu->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())));
-        ComHold<vmxtest::HDropDataObject> data(vmxtest::HDropDataObject::Create(paths));
-        ASSERT_EQ(S_OK, init->Initialize(nullptr, data.Get(), nullptr));
+        ASSERT_EQ(S_OK, init->Initialize(nullptr, data, nullptr));
     }
 
     static HRESULT ChooseCommand(IContextMenu* menu, int show) {
@@ -131,6 +136,44 @@ TEST_F(ViewerProcessTest, OnePathReachesTheViewerOnItsCommandLine) {
     EXPECT_EQ("5", ReadFileBytes(folder_.File("show.txt"))) << "show command (SW_SHOW is 5)";
     EXPECT_FALSE(FileExists(folder_.File("list.bin"))) << "the viewer was given a list file";
     EXPECT_TRUE(vmxtest::FolderEntries(lists_.Path()).empty()) << "a list file was written for one path";
+}
+
+// Names outside the code page of the one system or the other, selected through a Unicode
+// drop list and chosen: the real viewer, started by the built DLL, finds each file by the
+// path it was given and shows it by its own name (it traces the names in UTF-8).
+TEST_F(ViewerProcessTest, TheRealViewerShowsEverySelectedNameAsItIs) {
+    ASSERT_TRUE(CopyFileA(WindowsPath(VMX_VIEWER_FILE).c_str(), viewer_.c_str(), FALSE));
+    vmxtest::TempFolder files("vmx real names");
+    std::vector<std::wstring> paths;
+    std::string expected;
+    for (const wchar_t* name : {L"\x65E5\x672C\x8A9E.txt", L"\x041C\x0438\x0440.txt",
+                                L"\xD83D\xDE00.txt", L"caf\x00E9.txt"}) {
+        paths.push_back(std::wstring(files.Path().begin(), files.Path().end()) + L"\\" + name);
+        CloseHandle(CreateFileW(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        char utf8[MAX_PATH * 3] = {};
+        WideCharToMultiByte(CP_UTF8, 0, paths.back().c_str(), -1, utf8, sizeof utf8, nullptr,
+                            nullptr);
+        expected += "shown: " + std::string(utf8) + "\r\n";
+    }
+    const std::string trace = lists_.File("trace.txt");
+    ScopedEnvironmentVariable traced("VMXTOOL_TRACE", trace);
+    {
+        ComHold<IContextMenu> menu;
+        ComHold<vmxtest::HDropDataObject> data(vmxtest::HDropDataObject::CreateWide(paths));
+        MakeHandler(data.Get(), menu);
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(S_OK, ChooseCommand(menu.Get(), SW_SHOW));
+    }
+    std::string shown;
+    for (int i = 0; i < 400 && shown.size() < expected.size(); ++i, Sleep(50)) {
+        std::string bytes = FileExists(trace) ? ReadFileBytes(trace) : "";
+        shown = bytes.substr(std::min(bytes.size(), bytes.find("shown: ")));
+    }
+    // Without a display the viewer ends by itself; with one, its window is closed.
+    if (HWND window = FindWindowA("VelluMaxViewerItems", nullptr))
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(Escaped(expected), Escaped(shown));
 }
 
 }  // namespace

@@ -40,12 +40,45 @@ private:
     volatile LONG refs_ = 1;
 };
 
-HDropDataObject* HDropDataObject::Create(const std::vector<std::string>& paths, bool wide) {
-    return new HDropDataObject(paths, wide);
+std::string WideBytes(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-HDropDataObject::HDropDataObject(const std::vector<std::string>& paths, bool wide)
-    : paths_(paths), wide_(wide) {}
+std::string DropFilesBytes(const std::vector<std::string>& names, bool wide) {
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = wide;
+    std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+    const std::string zero(wide ? sizeof(wchar_t) : 1, '\0');
+    for (const std::string& name : names) block += name + zero;
+    return block + zero;
+}
+
+HDropDataObject* HDropDataObject::Create(const std::vector<std::string>& paths, bool wide) {
+    std::vector<std::string> names;
+    for (const std::string& path : paths) {
+        if (!wide) {
+            names.push_back(path);
+            continue;
+        }
+        int n =
+            MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+        std::wstring w(n, L'\0');
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), w.data(), n);
+        names.push_back(WideBytes(w));
+    }
+    return new HDropDataObject(DropFilesBytes(names, wide));
+}
+
+HDropDataObject* HDropDataObject::CreateWide(const std::vector<std::wstring>& paths) {
+    std::vector<std::string> names;
+    for (const std::wstring& path : paths) names.push_back(WideBytes(path));
+    return new HDropDataObject(DropFilesBytes(names, true));
+}
+
+HDropDataObject* HDropDataObject::CreateRaw(const std::string& block) {
+    return new HDropDataObject(block);
+}
 
 STDMETHODIMP HDropDataObject::QueryInterface(REFIID riid, void** ppv) {
     *ppv = nullptr;
@@ -66,31 +99,9 @@ STDMETHODIMP_(ULONG) HDropDataObject::Release() {
 }
 
 HGLOBAL HDropDataObject::MakeDropFiles() const {
-    // Wine's DragQueryFile counts a well-formed empty list as one empty path, where Windows
-    // counts none; an empty selection is therefore served as an empty block, which both
-    // read as no items at all.
-    if (paths_.empty()) return GlobalAlloc(GMEM_MOVEABLE, 0);
-
-    // DROPFILES, then every path with its terminating zero, then one more zero.
-    std::string names;
-    for (const std::string& path : paths_) {
-        if (wide_) {
-            int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-            std::wstring w(n, L'\0');
-            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, w.data(), n);
-            names.append(reinterpret_cast<const char*>(w.data()), n * sizeof(wchar_t));
-        } else {
-            names.append(path.c_str(), path.size() + 1);
-        }
-    }
-    names.append(wide_ ? sizeof(wchar_t) : 1, '\0');
-
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
-    if (!block) return nullptr;
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = wide_;
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, block_.size());
+    if (!block || block_.empty()) return block;
+    std::memcpy(GlobalLock(block), block_.data(), block_.size());
     GlobalUnlock(block);
     return block;
 }

@@ -38,24 +38,36 @@ bool DirectoryExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void RemoveTreeOnDisk(const std::string& path) {
-    WIN32_FIND_DATAA fd;
-    HANDLE f = FindFirstFileA((path + "\\*").c_str(), &fd);
+namespace {
+
+// Wide names, so that files whose names lie outside the ANSI code page go too.
+void RemoveTreeW(const std::wstring& path) {
+    WIN32_FIND_DATAW fd;
+    HANDLE f = FindFirstFileW((path + L"\\*").c_str(), &fd);
     if (f != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = path + "\\" + name;
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = path + L"\\" + name;
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTreeOnDisk(full);
+                RemoveTreeW(full);
             } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
             }
-        } while (FindNextFileA(f, &fd));
+        } while (FindNextFileW(f, &fd));
         FindClose(f);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
+void RemoveTreeOnDisk(const std::string& path) {
+    int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
+    RemoveTreeW(wide);
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {

@@ -81,11 +81,17 @@ TEST(FormatSmallValues, SerialNumberAndPercentage) {
     EXPECT_EQ("2 \xE9l\xE9ments", ItemCountText(2, fr));
 }
 
+// ASCII only, as the cases below are.
+std::wstring Wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
 ItemInfo File(const char* name, unsigned long long size, DWORD timeHigh = 0x01D00000u) {
     ItemInfo item;
     item.path = std::string("C:\\d\\") + name;
-    item.name = name;
-    item.folder = "C:\\d";
+    item.shownPath = Wide(item.path);
+    item.name = Wide(name);
+    item.folder = L"C:\\d";
     item.exists = true;
     item.size = size;
     item.lastWrite = {0, timeHigh};
@@ -101,25 +107,28 @@ ItemInfo Folder(const char* name) {
 ItemInfo Missing(const char* name) {
     ItemInfo item;
     item.path = std::string("C:\\d\\") + name;
-    item.name = name;
-    item.folder = "C:\\d";
+    item.shownPath = Wide(item.path);
+    item.name = Wide(name);
+    item.folder = L"C:\\d";
     return item;
 }
 
 TEST(RowFor, FilesFoldersAndMissingItems) {
     ItemRow file = RowFor(File("a.txt", 2048), fr, false);
-    EXPECT_EQ("a.txt", file.cells[kColumnName]);
-    EXPECT_EQ("C:\\d", file.cells[kColumnFolder]);
-    EXPECT_EQ("2,00 Ko", file.cells[kColumnSize]);
+    EXPECT_EQ(L"a.txt", file.cells[kColumnName]);
+    EXPECT_EQ(L"C:\\d", file.cells[kColumnFolder]);
+    EXPECT_EQ(L"2,00 Ko", file.cells[kColumnSize]);
     EXPECT_FALSE(file.cells[kColumnModified].empty());
 
+    // The texts' bytes read in their own code page, whatever the system's is.
     ItemRow folder = RowFor(Folder("docs"), ja, true);
-    EXPECT_STREQ(ja.FolderKind, folder.cells[kColumnSize].c_str());
+    EXPECT_EQ(L"\x30D5\x30A1\x30A4\x30EB \x30D5\x30A9\x30EB\x30C0\x30FC",
+              folder.cells[kColumnSize]);  // ファイル フォルダー
 
     ItemRow missing = RowFor(Missing("gone.doc"), fr, false);
-    EXPECT_EQ("gone.doc", missing.cells[kColumnName]);
-    EXPECT_STREQ(fr.MissingItem, missing.cells[kColumnSize].c_str());
-    EXPECT_EQ("", missing.cells[kColumnModified]);
+    EXPECT_EQ(L"gone.doc", missing.cells[kColumnName]);
+    EXPECT_EQ(L"Introuvable", missing.cells[kColumnSize]);
+    EXPECT_EQ(L"", missing.cells[kColumnModified]);
 }
 
 TEST(StatusFor, CountBreakdownAndTotal) {
@@ -157,6 +166,7 @@ TEST(CompareItems, EachColumnGivesItsOrder) {
 
     ItemInfo twin = small;
     twin.path = "C:\\e\\Zeta.txt";
+    twin.shownPath = L"C:\\e\\Zeta.txt";
     EXPECT_LT(CompareItems(small, twin, kColumnSize), 0) << "ties go by path";
     EXPECT_EQ(0, CompareItems(small, small, kColumnFolder));
 }
@@ -182,16 +192,17 @@ TEST(DiskLines, EveryFactOfTheVolume) {
 }
 
 TEST(WindowTitles, BeginWithTheProductName) {
-    EXPECT_EQ("VelluMax - C:\\x\\y.txt", ItemsWindowTitle("C:\\x\\y.txt", 1, false, fr));
-    EXPECT_EQ("VelluMax - 12 \xE9l\xE9ments", ItemsWindowTitle("C:\\x", 12, true, fr));
-    std::string japanese = ItemsWindowTitle("C:\\x", 2, true, ja);
-    EXPECT_EQ(0u, japanese.find(ja.ProductName)) << vmxtest::Escaped(japanese);
+    EXPECT_EQ(L"VelluMax - C:\\x\\y.txt", ItemsWindowTitle(L"C:\\x\\y.txt", 1, false, fr));
+    EXPECT_EQ(L"VelluMax - 12 \x00E9l\x00E9ments", ItemsWindowTitle(L"C:\\x", 12, true, fr));
+    std::wstring japanese = ItemsWindowTitle(L"C:\\x", 2, true, ja);
+    EXPECT_EQ(0u, japanese.find(L"\x30D9\x30EB\x30DEMAX"));  // ベルマMAX
 }
 
 TEST(PathsForClipboard, OnePathPerLine) {
     ItemInfo a = File("a", 1), b = Missing("b");
-    EXPECT_EQ("C:\\d\\a\r\nC:\\d\\b", PathsForClipboard({&a, &b}));
-    EXPECT_EQ("", PathsForClipboard({}));
+    b.shownPath = L"C:\\d\\\x65E5\x672C";  // the long form, not the path given
+    EXPECT_EQ(L"C:\\d\\a\r\nC:\\d\\\x65E5\x672C", PathsForClipboard({&a, &b}));
+    EXPECT_EQ(L"", PathsForClipboard({}));
 }
 
 }  // namespace

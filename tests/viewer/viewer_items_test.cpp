@@ -12,6 +12,7 @@
 #include "system_calls.h"
 #include "test_files.h"
 #include "viewer_session.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -34,8 +35,8 @@ TEST(QueryItemInfo, AFileHasItsSizeNameFolderAndLastChange) {
     EXPECT_TRUE(info.exists);
     EXPECT_FALSE(info.isFolder);
     EXPECT_EQ(12345u, info.size);
-    EXPECT_EQ("report.txt", info.name);
-    EXPECT_EQ(folder.Path(), info.folder);
+    EXPECT_EQ(L"report.txt", info.name);
+    EXPECT_EQ(WidePath(folder.Path()), info.folder);
     EXPECT_EQ(when.dwHighDateTime, info.lastWrite.dwHighDateTime);
     EXPECT_EQ(when.dwLowDateTime, info.lastWrite.dwLowDateTime);
 }
@@ -64,12 +65,12 @@ TEST(QueryItemInfo, AFolderIsAFolderWithAndWithoutTrailingBackslash) {
         EXPECT_TRUE(info.exists) << path;
         EXPECT_TRUE(info.isFolder) << path;
         EXPECT_EQ(0u, info.size) << "a folder's size is not its contents': " << path;
-        EXPECT_EQ("Photos 2024", info.name) << path;
-        EXPECT_EQ(folder.Path(), info.folder) << path;
+        EXPECT_EQ(L"Photos 2024", info.name) << path;
+        EXPECT_EQ(WidePath(folder.Path()), info.folder) << path;
     }
     ItemInfo root = QueryItemInfo("C:\\");
     EXPECT_TRUE(root.exists && root.isFolder);
-    EXPECT_EQ("C:\\", root.name);
+    EXPECT_EQ(L"C:\\", root.name);
 }
 
 TEST(QueryItemInfo, AMissingItemIsShownAsMissing) {
@@ -77,7 +78,7 @@ TEST(QueryItemInfo, AMissingItemIsShownAsMissing) {
     ItemInfo gone = QueryItemInfo(folder.File("gone.txt"));
     EXPECT_FALSE(gone.exists);
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), gone.error);
-    EXPECT_EQ("gone.txt", gone.name);
+    EXPECT_EQ(L"gone.txt", gone.name);
     ItemInfo deep = QueryItemInfo(folder.File("no\\such\\place.txt"));
     EXPECT_FALSE(deep.exists);
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), deep.error);
@@ -216,7 +217,7 @@ TEST(ViewerDiskInfo, ShowsTheVolumeOfAFolderOrTellsWhyNot) {
         PrepareViewer((viewertest::Quoted(folder.Path()) + " /dinfo").c_str(), kFrenchTexts);
     EXPECT_EQ(0, g_messages) << g_lastMessage;
     ASSERT_EQ(ViewerShow::Disk, start.show);
-    EXPECT_EQ("VelluMax - Infos disque - " + start.disk.root, start.title);
+    EXPECT_EQ(L"VelluMax - Infos disque - " + WidePath(start.disk.root), start.title);
 
     char letter = UnusedDriveLetter();
     if (letter == 0) return;

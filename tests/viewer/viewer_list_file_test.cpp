@@ -11,6 +11,7 @@
 #include "system_calls.h"
 #include "test_files.h"
 #include "viewer_session.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -158,6 +159,17 @@ int WINAPI CountMessage(HWND, LPCSTR text, LPCSTR, UINT) {
     return IDOK;
 }
 
+// Reading a device could wait for ever (COM1 does under Wine): only files on a disk are
+// read, and the message says what the name was.
+TEST(ReadListFile, ADeviceIsRefusedNotRead) {
+    vmxtest::ScopedOverride box(ViewerCalls.MessageBoxA, &CountMessage);
+    g_messages = 0;
+    ViewerStart start = PrepareViewer("\"C:\\x.txt\" /f \\\\.\\NUL", kFrenchTexts);
+    EXPECT_EQ(kExitListUnreadable, start.exitCode);
+    ASSERT_EQ(1, g_messages);
+    EXPECT_EQ(std::string(kFrenchTexts.ListNotAFileError) + "\\\\.\\NUL", g_lastMessage);
+}
+
 TEST(ViewerOnAList, ShowsTheListedItemsAndFocusesTheNamedOne) {
     vmxtest::TempFolder folder;
     vmxtest::WriteFileBytes(folder.File("a.txt"), "aaa");
@@ -177,7 +189,7 @@ TEST(ViewerOnAList, ShowsTheListedItemsAndFocusesTheNamedOne) {
     EXPECT_EQ(6u, start.items[1].size);
     EXPECT_FALSE(start.items[2].exists);
     EXPECT_EQ(1, start.focusIndex) << "the path before /f is the one to focus";
-    EXPECT_EQ("VelluMax - 3 \xE9l\xE9ments", start.title);
+    EXPECT_EQ(L"VelluMax - 3 \x00E9l\x00E9ments", start.title);
     EXPECT_FALSE(vmxtest::FileExists(list)) << "the list was left behind";
 }
 
@@ -192,7 +204,7 @@ TEST(ViewerOnAList, AnEmptyListFallsBackToTheNamedPath) {
     ASSERT_EQ(ViewerShow::Items, start.show);
     ASSERT_EQ(1u, start.items.size());
     EXPECT_EQ(folder.File("only.txt"), start.items[0].path);
-    EXPECT_EQ("VelluMax - " + folder.File("only.txt"), start.title);
+    EXPECT_EQ(L"VelluMax - " + WidePath(folder.File("only.txt")), start.title);
 }
 
 TEST(ViewerOnAList, TracesWhatItReadWhenAsked) {
@@ -205,8 +217,10 @@ TEST(ViewerOnAList, TracesWhatItReadWhenAsked) {
     PrepareViewer("\"C:\\\" /dinfo", kFrenchTexts);
     SetEnvironmentVariableA("VMXTOOL_TRACE", nullptr);
     PrepareViewer("\"C:\\c.txt\"", kFrenchTexts);  // no longer traced
-    EXPECT_EQ("count: 5\r\nitem: C:\\a.txt\r\nitem: C:\\b.txt\r\ndeleted: yes\r\ndinfo: C:\\\r\n",
-              vmxtest::ReadFileBytes(trace));
+    EXPECT_EQ(
+        "count: 5\r\nitem: C:\\a.txt\r\nitem: C:\\b.txt\r\ndeleted: yes\r\nshown: C:\\a.txt\r\n"
+        "shown: C:\\b.txt\r\ndinfo: C:\\\r\n",
+        vmxtest::ReadFileBytes(trace));
 }
 
 TEST(ViewerOnAList, AListThatCannotBeOpenedIsToldNotShown) {

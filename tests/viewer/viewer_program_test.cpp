@@ -103,6 +103,9 @@ TEST(ViewerProgram, RefusedCommandLinesEndWithAMessageNotACrash) {
 TEST(ViewerProgram, AListThatCannotBeOpenedEndsWithItsOwnCode) {
     vmxtest::TempFolder folder;
     EXPECT_EQ(2u, ExitCodeOf("\"C:\\x\" /f \"" + folder.File("VM0001.tmp") + "\""));
+    // Devices are no lists: reading COM1 would wait for ever, without a window.
+    for (const char* device : {"COM1", "NUL", "CON"})
+        EXPECT_EQ(2u, ExitCodeOf(std::string("\"C:\\x\" /f ") + device)) << device;
 }
 
 const char* ExpectedProductName() {

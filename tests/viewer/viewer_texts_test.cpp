@@ -65,6 +65,8 @@ const Readable kReadable[] = {
      u"  vmxtool \"パス\" /dinfo"},
     {"ListOpenError", u"Impossible d'ouvrir le fichier liste :\r\n",
      u"リスト ファイルを開けません:\r\n"},
+    {"ListNotAFileError", u"Le fichier liste n'est pas un fichier sur disque :\r\n",
+     u"リスト ファイルがディスク上のファイルではありません:\r\n"},
     {"DiskInfoError", u"Impossible de lire les informations du disque :\r\n",
      u"ディスク情報を取得できません:\r\n"},
     {"WindowError", u"Impossible de créer la fenêtre.", u"ウィンドウを作成できません。"},
