@@ -2,15 +2,13 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "environment.h"
 #include "registry.h"
 #include "setup_texts.h"
 
 std::string DiskInfoCommand() {
     std::string command = "\"";
-    command.append(SystemDir, strnlen(SystemDir, MAX_PATH));
+    command += FolderText(SystemDir);
     command += "\\Shellext\\vmxtool.exe\" \"%1\" /dinfo";
     return command;
 }

@@ -1,5 +1,7 @@
 #include "environment.h"
 
+#include <cstring>
+
 #include "setup_texts.h"
 
 std::string ProductDisplayName;
@@ -21,6 +23,10 @@ bool IsWindowsNT() {
 
 void ChooseProductDisplayName() {
     ProductDisplayName = IsJapaneseSystem() ? Texts::ProductNameJapanese : Texts::ProductNameFrench;
+}
+
+std::string FolderText(const char* buffer) {
+    return std::string(buffer, strnlen(buffer, MAX_PATH));
 }
 
 void FillSystemFolders() {

@@ -21,3 +21,5 @@ bool IsWindowsNT();
 void ChooseProductDisplayName();
 // The first step of both flows: GetSystemDirectoryA, then GetWindowsDirectoryA.
 void FillSystemFolders();
+// The text of a folder buffer such as SystemDir, read no further than MAX_PATH characters.
+std::string FolderText(const char* buffer);

@@ -20,17 +20,13 @@ std::string QuotedProgram(const std::string& folder, const char* program) {
     return "\"" + folder + "\\" + program + "\" ";
 }
 
-std::string Folder(const char* buffer) {
-    return std::string(buffer, strnlen(buffer, MAX_PATH));
-}
-
 // 64-bit Windows installs the INF file's NTamd64 section, which only its native installer
 // reads; where WOW64 offers no alias for the native folder, the 32-bit one does what it can.
 std::string InstallerFolder() {
     const std::string native = NativeSystemFolder();
     if (GetFileAttributesA((native + "\\rundll32.exe").c_str()) != INVALID_FILE_ATTRIBUTES)
         return native;
-    return Folder(SystemDir);
+    return FolderText(SystemDir);
 }
 
 }  // namespace
@@ -60,7 +56,7 @@ std::string BuildInstallCommand() {
     char shortInfPath[MAX_PATH] = {};
     DWORD length = infPath.empty() ? 0 : GetShortPathNameA(infPath.c_str(), shortInfPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return std::string();
-    return QuotedProgram(Folder(WindowsDir), "RUNDLL.EXE") + "setupx.dll," + kInstallSection +
+    return QuotedProgram(FolderText(WindowsDir), "RUNDLL.EXE") + "setupx.dll," + kInstallSection +
            std::string(shortInfPath, length);
 }
 

@@ -44,7 +44,7 @@ void CancelSetupFileDeletion() {
 
 void OpenReadme() {
     const std::string readme =
-        std::string(SystemDir, strnlen(SystemDir, MAX_PATH)) + "\\shellext\\vmxtool.txt";
+        FolderText(SystemDir) + "\\shellext\\vmxtool.txt";
     SystemCalls.ShellExecuteA(nullptr, nullptr, readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "environment.h"
 #include "errors.h"
 #include "string_list.h"
@@ -11,7 +9,7 @@
 namespace {
 
 std::string WininitPath() {
-    return std::string(WindowsDir, strnlen(WindowsDir, MAX_PATH)) + "\\wininit.ini";
+    return FolderText(WindowsDir) + "\\wininit.ini";
 }
 
 std::string UpperCased(std::string text) {

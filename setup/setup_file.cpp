@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "environment.h"
 #include "windows64.h"
 
@@ -14,7 +12,7 @@ const char kSetupFileInSystemDir[] = "\\Shellext\\vmxinst.exe";
 }  // namespace
 
 std::string SetupFilePath() {
-    return std::string(SystemDir, strnlen(SystemDir, MAX_PATH)) + kSetupFileInSystemDir;
+    return FolderText(SystemDir) + kSetupFileInSystemDir;
 }
 
 std::vector<std::string> SetupFilesAtRestart() {

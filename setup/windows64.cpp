@@ -1,17 +1,7 @@
 #include "windows64.h"
 
-#include <cstring>
-
 #include "environment.h"
 #include "system_function.h"
-
-namespace {
-
-std::string SystemFolder() {
-    return std::string(SystemDir, strnlen(SystemDir, MAX_PATH));
-}
-
-}  // namespace
 
 bool RunsUnderWow64() {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
@@ -30,13 +20,13 @@ std::vector<REGSAM> ProductRegistryViews() {
 }
 
 std::vector<std::string> ShellextFolders() {
-    std::vector<std::string> folders = {SystemFolder() + "\\Shellext"};
+    std::vector<std::string> folders = {FolderText(SystemDir) + "\\Shellext"};
     if (RunsOn64BitWindows()) folders.push_back(NativeSystemFolder() + "\\Shellext");
     return folders;
 }
 
 std::string NativeSystemFolder() {
-    const std::string system = SystemFolder();
+    const std::string system = FolderText(SystemDir);
     if (!RunsOn64BitWindows()) return system;
     // The system folder's parent is the Windows folder of the machine, also where
     // GetWindowsDirectoryA gives a user's own folder on a terminal server.
