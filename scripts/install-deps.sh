@@ -7,10 +7,15 @@ PACKAGES=(
   cmake ninja-build make
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64
   googletest
-  wine wine32:i386 wine64
+  wine wine64
   xvfb xauth x11-utils imagemagick
   zip unzip python3 libc-bin locales-all
 )
+
+# 32-bit Wine only where this machine runs 32-bit x86 programs: elsewhere it could not start.
+kind=$("$(dirname "$0")/machine-kind.sh")
+echo "install-deps: this machine is $kind"
+[ "$kind" = x64-only ] || PACKAGES+=(wine32:i386)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -30,13 +35,19 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "$kind" != x64-only ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "install-deps: adding the i386 architecture (32-bit Wine)"
   dpkg --add-architecture i386
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
+# A mirror in the middle of a sync fails one index now and then; the others still serve
+# what we need, so retry a few times and then go on with what was fetched.
+for attempt in 1 2 3; do
+  if apt-get update -q; then break; fi
+  echo "install-deps: apt-get update failed (attempt $attempt), going on with the indexes it has" >&2
+  sleep $((attempt * 5))
+done
 if ! apt-get install -y -q --no-install-recommends "${missing[@]}"; then
   echo "install-deps: apt-get could not install: ${missing[*]}" >&2
   exit 1

@@ -6,6 +6,8 @@
 # the viewer end up in out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+mapfile -t machine < <(./scripts/machine-kind.sh --why)
+echo "main: this machine is ${machine[0]}: ${machine[1]}"
 ./scripts/install-deps.sh
 ./scripts/build.sh x86 x64
 
@@ -22,6 +24,9 @@ done
 status=0
 tests/e2e/e2e.sh build/x86 build/x64 --demo out win64 || status=1
 echo
+if [ "${machine[0]}" = x64-only ]; then
+  echo "main: not shown on this machine, which runs no 32-bit x86 programs: the shipped 32-bit setup program (its 64-bit build installed instead) and the 32-bit programs' context menu and viewer"
+fi
 if [ $status -eq 0 ]; then
   echo "main: done. The package and the viewer's screenshot are in $(pwd)/out"
 else

@@ -3,6 +3,12 @@
 #include "environment.h"
 #include "system_function.h"
 
+namespace {
+
+constexpr bool kIs64BitProgram = sizeof(void*) == 8;
+
+}  // namespace
+
 bool RunsUnderWow64() {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
     auto isWow64Process = SystemFunction<IsWow64ProcessFn>("kernel32.dll", "IsWow64Process");
@@ -11,23 +17,25 @@ bool RunsUnderWow64() {
 }
 
 bool RunsOn64BitWindows() {
-    return IsWindowsNT() && RunsUnderWow64();
+    return IsWindowsNT() && (kIs64BitProgram || RunsUnderWow64());
 }
 
 std::vector<REGSAM> ProductRegistryViews() {
     if (!RunsOn64BitWindows()) return {0};
-    return {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
+    return {KEY_WOW64_32KEY, kIs64BitProgram ? REGSAM{0} : REGSAM{KEY_WOW64_64KEY}};
 }
 
 std::vector<std::string> ShellextFolders() {
     std::vector<std::string> folders = {FolderText(SystemDir) + "\\Shellext"};
-    if (RunsOn64BitWindows()) folders.push_back(NativeSystemFolder() + "\\Shellext");
+    if (!RunsOn64BitWindows()) return folders;
+    const std::string other = kIs64BitProgram ? Wow64SystemFolder() : NativeSystemFolder();
+    if (!other.empty()) folders.push_back(other + "\\Shellext");
     return folders;
 }
 
 std::string NativeSystemFolder() {
     const std::string system = FolderText(SystemDir);
-    if (!RunsOn64BitWindows()) return system;
+    if (kIs64BitProgram || !RunsOn64BitWindows()) return system;
     // The system folder's parent is the Windows folder of the machine, also where
     // GetWindowsDirectoryA gives a user's own folder on a terminal server.
     const std::string::size_type slash = system.rfind('\\');

@@ -125,16 +125,33 @@ std::string ShellextFolder() {
 }
 
 bool On64BitWindows() {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    return setuptest::On64BitWindows();
 }
 
+namespace {
+
+constexpr bool k64BitProgram = sizeof(void*) == 8;
+
+std::string Wow64Folder() {
+    char folder[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(folder, MAX_PATH);
+    return folder;
+}
+
+}  // namespace
+
 std::string NativeShellextFolder() {
-    return On64BitWindows() ? WindowsFolder() + "\\Sysnative\\Shellext" : ShellextFolder();
+    if (!On64BitWindows() || k64BitProgram) return ShellextFolder();
+    return WindowsFolder() + "\\Sysnative\\Shellext";
+}
+
+std::string Shellext32Folder() {
+    return On64BitWindows() ? Wow64Folder() + "\\Shellext" : ShellextFolder();
 }
 
 std::vector<std::string> ShellextFolders() {
     if (!On64BitWindows()) return {ShellextFolder()};
+    if (k64BitProgram) return {ShellextFolder(), Shellext32Folder()};
     return {ShellextFolder(), NativeShellextFolder()};
 }
 
@@ -149,9 +166,7 @@ REGSAM NativeView() {
 
 std::string ExtensionRegisteredIn(REGSAM view) {
     if (view != KEY_WOW64_32KEY) return ShellextFolder() + "\\vmxtool.dll";
-    char folder[MAX_PATH] = {};
-    GetSystemWow64DirectoryA(folder, MAX_PATH);
-    return std::string(folder) + "\\Shellext\\vmxtool.dll";
+    return Shellext32Folder() + "\\vmxtool.dll";
 }
 
 ProductStateGuard::ProductStateGuard() {
@@ -227,9 +242,10 @@ InstallSource::~InstallSource() {
 }
 
 void InstallWithInf(const InstallSource& source, Installer installer) {
-    const std::string folder = installer == Installer::Native && On64BitWindows()
-                                   ? WindowsFolder() + "\\Sysnative"
-                                   : SystemFolder();
+    std::string folder = SystemFolder();
+    if (On64BitWindows() && installer == Installer::Native && !k64BitProgram)
+        folder = WindowsFolder() + "\\Sysnative";
+    if (On64BitWindows() && installer == Installer::Bits32 && k64BitProgram) folder = Wow64Folder();
     std::string command = "\"";
     command += folder + "\\rundll32.exe\" setupapi.dll,InstallHinfSection DefaultInstall 132 ";
     command += source.File("vmxtool.inf");

@@ -38,13 +38,17 @@ std::string SystemFolder();    // as GetSystemDirectoryA gives it
 std::string WindowsFolder();   // as GetWindowsDirectoryA gives it
 std::string ShellextFolder();  // SystemFolder() + "\Shellext"
 
-// The test prefix is 64-bit Windows, which this 32-bit program sees through WOW64: the
+// The test prefix is 64-bit Windows. A 32-bit test program sees it through WOW64: the
 // product also lives in the native system folder, reached as Sysnative, and in the 64-bit
-// registry view.
+// registry view. A 64-bit one sees the native folder as its own and reaches the 32-bit one
+// as SysWOW64.
 bool On64BitWindows();
-// Windows\Sysnative\Shellext on 64-bit Windows, ShellextFolder() elsewhere.
+// The native folder's Shellext as this program reaches it.
 std::string NativeShellextFolder();
-// The folders and views that hold the product: one each on 32-bit Windows, two on 64-bit.
+// The Shellext folder of the 32-bit extension: SysWOW64's on 64-bit Windows.
+std::string Shellext32Folder();
+// The folders and views that hold the product: one each on 32-bit Windows, two on 64-bit;
+// the program's own system folder first.
 std::vector<std::string> ShellextFolders();
 std::vector<REGSAM> RegistryViews();
 // The view of the system's own bitness, where the list of installed programs looks.

@@ -52,22 +52,20 @@ TEST_F(RegistrationRemoval, RemovesClassAndHandlersThenFlushesAndPauses) {
     SetStringValue(HKCR, kFileHandler, "", "{0b95b7e0-c8b9-11cf-8f59-444553540000}");
     SetStringValue(HKCR, kFolderHandler, "", "{0b95b7e0-c8b9-11cf-8f59-444553540000}");
     SetStringValue(HKCR, neighbour, "", "{00000000-0000-0000-0000-000000000000}");
-    // 64-bit Windows keeps a class of its own in the 64-bit view, for 64-bit Explorer.
-    BOOL wow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow64);
-    if (wow64) SetStringValue(HKCR, kClass + "\\InprocServer32", "", "64.dll", KEY_WOW64_64KEY);
+    // 64-bit Windows keeps a class in each view: the other one's is reached by its name.
+    const REGSAM other = setuptest::OtherRegistryView();
+    if (other) SetStringValue(HKCR, kClass + "\\InprocServer32", "", "other.dll", other);
 
     RemoveShellExtensionRegistration();
 
-    if (wow64 && KeyExists(HKCR, kClass, KEY_WOW64_64KEY)) {
-        ADD_FAILURE() << "the class stayed in the 64-bit view";
+    if (other && KeyExists(HKCR, kClass, other)) {
+        ADD_FAILURE() << "the class stayed in the other registry view (" << other << ")";
         HKEY key;
-        if (RegOpenKeyExA(HKCR, kClass.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) ==
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKCR, kClass.c_str(), 0, KEY_ALL_ACCESS | other, &key) == ERROR_SUCCESS) {
             RegDeleteTreeA(key, nullptr);
             RegCloseKey(key);
         }
-        RegDeleteKeyExA(HKCR, kClass.c_str(), KEY_WOW64_64KEY, 0);
+        RegDeleteKeyExA(HKCR, kClass.c_str(), other, 0);
     }
     EXPECT_FALSE(KeyExists(HKCR, kClass));
     EXPECT_FALSE(KeyExists(HKCR, kFileHandler));

@@ -19,6 +19,16 @@ ScopedWindowsDir::~ScopedWindowsDir() {
     std::memcpy(WindowsDir, saved_, sizeof saved_);
 }
 
+bool On64BitWindows() {
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
+
+REGSAM OtherRegistryView() {
+    if (!On64BitWindows()) return 0;
+    return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
 std::string UniqueName(const std::string& tag) {
     static LONG serial = 0;
     return tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +

@@ -4,6 +4,8 @@
 // goes into wininit.ini; the report offers a restart.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -57,11 +59,33 @@ protected:
     std::string child_;
 };
 
+// A 64-bit program cannot start the 16-bit RUNDLL.EXE: the flow is followed up to its
+// start, by a stand-in put in its place in the Windows folder for the test.
+class StandInForTheWindowsInstaller {
+public:
+    StandInForTheWindowsInstaller() : path_(flowtest::WindowsFolder() + "\\RUNDLL.EXE") {
+        if (vmxtest::FileExists(path_)) throw std::runtime_error(path_ + " exists already");
+        const std::string standIn = vmxtest::ProgramFolder() + "stand_in_installer.exe";
+        if (!CopyFileA(standIn.c_str(), path_.c_str(), TRUE))
+            throw std::runtime_error("cannot copy the stand-in to " + path_);
+    }
+    ~StandInForTheWindowsInstaller() { DeleteFileA(path_.c_str()); }
+    StandInForTheWindowsInstaller(const StandInForTheWindowsInstaller&) = delete;
+    StandInForTheWindowsInstaller& operator=(const StandInForTheWindowsInstaller&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 TEST_F(Windows98Flows, InstallationCancelsTheEarlierDeletionAndRunsTheInfFileThroughSetupx) {
+    const bool program64 = sizeof(void*) == 8;
     // The 16-bit installer cuts its command line short: the package lies near the root.
     flowtest::InstallSource source(flowtest::InstallSource::NearRoot);
     const std::string standIn = vmxtest::ProgramFolder() + "stand_in_installer.exe";
     ASSERT_TRUE(CopyFileA(standIn.c_str(), source.File("RUNDLL.EXE").c_str(), FALSE));
+    std::unique_ptr<StandInForTheWindowsInstaller> windowsInstaller;
+    if (program64) windowsInstaller = std::make_unique<StandInForTheWindowsInstaller>();
     flowtest::ScopedCurrentDirectory current(source.Folder());
     const std::string setupFile = flowtest::ShellextFolder() + "\\vmxinst.exe";
     vmxtest::WriteFileBytes(Wininit(),
@@ -79,7 +103,17 @@ TEST_F(Windows98Flows, InstallationCancelsTheEarlierDeletionAndRunsTheInfFileThr
     EXPECT_EQ("open verb=- file=" + vmxtest::Escaped(readme) + " params=- dir=- show=1", log[5]);
     EXPECT_EQ("[rename]\r\nNUL=C:\\other.tmp\r\n", vmxtest::ReadFileBytes(Wininit()))
         << "expected only the setup program's entry to go";
-    // The folder's name has spaces: only its short form reaches the 16-bit installer.
+    if (program64) {
+        // The folder's name has spaces: only its short form may reach the 16-bit installer.
+        char shortInf[MAX_PATH] = {};
+        GetShortPathNameA(source.File("vmxtool.inf").c_str(), shortInf, MAX_PATH);
+        ASSERT_EQ(std::string::npos, std::string(shortInf).find(' '));
+        EXPECT_EQ(windowsInstaller->Path() + "\r\n\"" + windowsInstaller->Path() +
+                      "\" setupx.dll,InstallHinfSection DefaultInstall 132 " + shortInf,
+                  vmxtest::ReadFileBytes(source.File("stand-in-ran.txt")))
+            << "expected the Windows folder's installer, started on the INF file's short path";
+        return;
+    }
     for (const char* name : {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt", "vmxinst.exe"})
         EXPECT_TRUE(vmxtest::FileExists(flowtest::ShellextFolder() + "\\" + name))
             << name << " not installed";
