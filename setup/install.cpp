@@ -7,10 +7,8 @@
 #include "disk_info_verbs.h"
 #include "environment.h"
 #include "inf_installer.h"
-#include "pending_renames.h"
+#include "leftovers.h"
 #include "registration_removal.h"
-#include "restart_delete.h"
-#include "setup_file.h"
 #include "setup_texts.h"
 #include "system_calls.h"
 
@@ -31,15 +29,6 @@ std::string StartConfirmationText() {
     if (IsJapaneseSystem()) return ProductDisplayName + Texts::StartConfirmationJapaneseAfter;
     return Texts::StartConfirmationFrenchBefore + ProductDisplayName +
            Texts::StartConfirmationFrenchAfter;
-}
-
-// An uninstallation before this installation left the setup program's file to be deleted
-// at the next restart; that would take the file that the INF file is about to copy.
-void CancelSetupFileDeletion() {
-    if (IsWindowsNT())
-        for (const std::string& file : SetupFilesAtRestart()) CancelPendingRestartDelete(file);
-    else
-        CancelPendingSelfDelete();
 }
 
 void OpenReadme() {
@@ -71,7 +60,10 @@ void RunInstall() {
         RemoveDiskInfoVerbs();
     RemoveShellExtensionRegistration();
 
-    CancelSetupFileDeletion();
+    // An uninstallation before this one left files and folders to the next restart, which
+    // would take what the INF file is about to copy; a file in use would not be replaced.
+    KeepProductAtRestart();
+    MoveAsideFilesInUse();
     if (!RunInfInstaller(BuildInstallCommand())) return;
     OpenReadme();
 }

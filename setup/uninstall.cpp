@@ -4,6 +4,7 @@
 
 #include "delete_with_retry.h"
 #include "environment.h"
+#include "leftovers.h"
 #include "registration_removal.h"
 #include "registry.h"
 #include "restart_delete.h"
@@ -95,9 +96,16 @@ void RunUninstall() {
     SystemCalls.RegFlushKey(HKEY_CURRENT_USER);
     SystemCalls.Sleep(3000);
 
-    for (const std::string& shellext : ShellextFolders())
-        for (const char* name : {"vmxtool.exe", "vmxtool.dll", "vmxtool.txt"})
-            DeleteFileWithRetry(shellext + "\\" + name);
+    // A file that stays (held by Explorer or a viewer, or given up in the box) goes at the
+    // next start of Windows, which knows it by the user's name for it.
+    const std::vector<ProductFolder> folders = ProductFolders();
+    for (const ProductFolder& folder : folders)
+        for (const char* name : kProductFiles) {
+            const std::string file = folder.reached + "\\" + name;
+            const std::string known = folder.known + "\\" + name;
+            DeleteFileWithRetry(file, known);
+            if (StillThere(file)) RemoveAtRestart(known);
+        }
 
     // The running program cannot delete its own file; the next start of Windows does.
     const std::string setupFile = SetupFilePath();
@@ -106,5 +114,10 @@ void RunUninstall() {
             MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     else
         ScheduleDeleteAtRestart(setupFile);
+    // Then the folders, emptied by then; a folder that still holds another product's files
+    // stays. The Windows 95 family cannot remove a folder at its start.
+    if (IsWindowsNT())
+        for (const ProductFolder& folder : folders)
+            if (StillThere(folder.reached)) RemoveAtRestart(folder.known);
     Report(setupFile);
 }

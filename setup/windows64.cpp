@@ -25,11 +25,16 @@ std::vector<REGSAM> ProductRegistryViews() {
     return {KEY_WOW64_32KEY, kIs64BitProgram ? REGSAM{0} : REGSAM{KEY_WOW64_64KEY}};
 }
 
-std::vector<std::string> ShellextFolders() {
-    std::vector<std::string> folders = {FolderText(SystemDir) + "\\Shellext"};
-    if (!RunsOn64BitWindows()) return folders;
-    const std::string other = kIs64BitProgram ? Wow64SystemFolder() : NativeSystemFolder();
-    if (!other.empty()) folders.push_back(other + "\\Shellext");
+std::vector<ProductFolder> ProductFolders() {
+    const std::string system = FolderText(SystemDir) + "\\Shellext";
+    if (!RunsOn64BitWindows()) return {{system, system}};
+    const std::string wow64 = Wow64SystemFolder();
+    if (kIs64BitProgram) {
+        if (wow64.empty()) return {{system, system}};
+        return {{system, system}, {wow64 + "\\Shellext", wow64 + "\\Shellext"}};
+    }
+    std::vector<ProductFolder> folders = {{system, wow64.empty() ? system : wow64 + "\\Shellext"}};
+    folders.push_back({NativeSystemFolder() + "\\Shellext", system});
     return folders;
 }
 

@@ -21,10 +21,16 @@ bool RunsOn64BitWindows();
 // and the 64-bit view on 64-bit Windows (a 64-bit program reaches its own without a flag).
 std::vector<REGSAM> ProductRegistryViews();
 
-// The Shellext folders of the installed files, as this program reaches them: SystemDir's
-// first; on 64-bit Windows also the other system folder's (the native one by its WOW64
-// alias "Sysnative" for a 32-bit program, SysWOW64 for a 64-bit one).
-std::vector<std::string> ShellextFolders();
+// A Shellext folder of the installed files, by two names: the one this program opens it
+// by, and the one that the user and the restart processing know it by. They differ only
+// for the native folder of a 32-bit program on 64-bit Windows, reached through the WOW64
+// alias "Sysnative" and known as SystemDir's.
+struct ProductFolder {
+    std::string reached;
+    std::string known;
+};
+// SystemDir's Shellext first; on 64-bit Windows also the other system folder's.
+std::vector<ProductFolder> ProductFolders();
 
 // The native system folder as this program reaches it: "<Windows>\Sysnative" for a 32-bit
 // program on 64-bit Windows, SystemDir elsewhere. No trailing backslash.

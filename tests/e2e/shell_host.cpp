@@ -6,6 +6,9 @@
 //   shell_host.exe verb <verb> <path>    runs a shell verb through ShellExecuteExA
 //   shell_host.exe uninstall             starts the product's registered UninstallString
 //                                        as the list of installed programs does, and waits
+//   shell_host.exe hold <file> <path>    builds the menu for path without invoking it and
+//                                        keeps the extension loaded, as Explorer does, until
+//                                        <file> exists
 // Built 32- and 64-bit, it plays a 32-bit program's Open dialog and 64-bit Explorer. Prints
 // what it sees; exit code 0 when the item was found and invoked.
 #include <windows.h>
@@ -81,7 +84,17 @@ void PrintMenu(HMENU menu) {
     }
 }
 
-int RunMenu(const std::vector<std::string>& paths) {
+// The extension's file as this process has it loaded, or "-".
+std::string LoadedExtension() {
+    HMODULE module = GetModuleHandleA("vmxtool.dll");
+    char path[MAX_PATH] = "-";
+    if (module) GetModuleFileNameA(module, path, MAX_PATH);
+    return path;
+}
+
+// With releaseFile, the item is not invoked: the process keeps the extension until that
+// file appears.
+int RunMenu(const std::vector<std::string>& paths, const std::string& releaseFile = "") {
     const char* root = IsFolder(paths[0]) ? "Folder" : "*";
     std::string clsidText = FindHandler(root);
     if (clsidText.empty()) {
@@ -154,6 +167,11 @@ int RunMenu(const std::vector<std::string>& paths) {
     int rc = 1;
     if (found < 0) {
         std::printf("result: the VelluMax item is not in the menu\n");
+    } else if (!releaseFile.empty()) {
+        std::printf("hold: %s\n", LoadedExtension().c_str());
+        std::fflush(stdout);
+        while (GetFileAttributesA(releaseFile.c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(100);
+        rc = 0;
     } else {
         UINT id = GetMenuItemID(menu, found);
         CMINVOKECOMMANDINFO invoke = {};
@@ -247,7 +265,13 @@ int main(int argc, char** argv) {
         return rc;
     }
     if (argc == 2 && std::string(argv[1]) == "uninstall") return RunUninstallEntry();
-    std::fprintf(stderr,
-                 "usage: shell_host menu <path>... | verb <verb> <path> | uninstall\n");
+    if (argc == 4 && std::string(argv[1]) == "hold") {
+        CoInitialize(nullptr);
+        int rc = RunMenu({argv[3]}, argv[2]);
+        CoUninitialize();
+        return rc;
+    }
+    std::fprintf(stderr, "usage: shell_host menu <path>... | verb <verb> <path> | uninstall"
+                         " | hold <file> <path>\n");
     return 2;
 }

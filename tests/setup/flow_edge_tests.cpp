@@ -123,7 +123,7 @@ TEST_F(FlowEdges, MakersKeyThatCannotBeOpenedStays) {
     EXPECT_EQ(8u, script_.calls.size()) << "expected no box beyond confirmation and report";
 }
 
-TEST_F(FlowEdges, FileHeldOpenElsewhereStaysWithoutAWord) {
+TEST_F(FlowEdges, FileHeldOpenElsewhereStaysWithoutAWordUntilTheRestart) {
     flowtest::InstallSource source;
     flowtest::InstallWithInf(source);
     const std::string viewer = flowtest::ShellextFolder() + "\\vmxtool.exe";
@@ -138,32 +138,71 @@ TEST_F(FlowEdges, FileHeldOpenElsewhereStaysWithoutAWord) {
     EXPECT_FALSE(Has(script_.calls, "box style=0x35")) << "a sharing violation was reported";
     EXPECT_TRUE(vmxtest::FileExists(viewer));
     EXPECT_FALSE(vmxtest::FileExists(flowtest::ShellextFolder() + "\\vmxtool.dll"));
+    EXPECT_EQ(1, PendingDeletionsOf(flowtest::KnownShellextFolders()[0] + "\\vmxtool.exe"))
+        << "the viewer that stayed is not deleted at the restart";
 }
 
-TEST_F(FlowEdges, ReinstallingBeforeTheRestartKeepsTheSetupProgram) {
+TEST_F(FlowEdges, ReinstallingBeforeTheRestartKeepsEveryFileAndFolder) {
     flowtest::InstallSource source;
     flowtest::InstallWithInf(source);
+    // The DLL refuses and is given up: it too is left to the restart.
+    const std::string dll = flowtest::ShellextFolder() + "\\vmxtool.dll";
+    SetFileAttributesA(dll.c_str(), FILE_ATTRIBUTE_READONLY);
     // Somebody else's pending deletion, which must survive the reinstallation.
     vmxtest::TempFolder scratch;
     const std::string other = scratch.File("other.tmp");
     vmxtest::WriteFileBytes(other, "x");
     ASSERT_TRUE(MoveFileExA(other.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
 
-    script_.answers = {IDYES, IDOK};
+    script_.answers = {IDYES, IDCANCEL, IDOK};
     EXPECT_EQ(0, Run("vmxinst.exe /uninstall"));
     const int copies = static_cast<int>(flowtest::ShellextFolders().size());
     ASSERT_EQ(copies, PendingDeletionsOf("\\Shellext\\vmxinst.exe"))
         << "expected one deletion per installed copy";
+    ASSERT_EQ(1, PendingDeletionsOf("\\Shellext\\vmxtool.dll"));
+    ASSERT_EQ(copies, PendingDeletionsOf("\\Shellext"));
+    SetFileAttributesA(dll.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     flowtest::ScopedCurrentDirectory current(source.Folder());
     script_.answers = {IDOK, IDCANCEL};
     EXPECT_EQ(0, Run("vmxinst.exe"));
 
-    EXPECT_EQ(0, PendingDeletionsOf("\\Shellext\\vmxinst.exe"))
-        << "the reinstalled setup program would go at the restart";
+    for (const char* name : {"\\Shellext\\vmxinst.exe", "\\Shellext\\vmxtool.dll", "\\Shellext"})
+        EXPECT_EQ(0, PendingDeletionsOf(name)) << "the reinstalled " << name << " would go at the restart";
     EXPECT_EQ(1, PendingDeletionsOf("\\other.tmp")) << "another program's deletion went";
     for (const std::string& folder : flowtest::ShellextFolders())
-        EXPECT_TRUE(vmxtest::FileExists(folder + "\\vmxinst.exe")) << folder;
+        for (const char* name : {"vmxinst.exe", "vmxtool.dll", "vmxtool.exe", "vmxtool.txt"})
+            EXPECT_TRUE(vmxtest::FileExists(folder + "\\" + name)) << folder << "\\" << name;
+}
+
+// An upgrade while a program holds the extension loaded: the loaded file moves aside within
+// its folder and goes at the restart; the new one is in place at once.
+TEST_F(FlowEdges, UpgradeOverALoadedExtensionPutsTheNewOneInPlaceAtOnce) {
+    flowtest::InstallSource source;
+    flowtest::InstallWithInf(source);
+    const std::string installed = flowtest::ShellextFolder() + "\\vmxtool.dll";
+    HMODULE loaded = LoadLibraryA(installed.c_str());
+    ASSERT_NE(nullptr, loaded) << "cannot load " << installed;
+    // The new build: the same code with other bytes after it.
+    const std::string ownBuild = source.File(sizeof(void*) == 8 ? "vmxtool64.dll" : "vmxtool.dll");
+    const std::string newBytes = vmxtest::ReadFileBytes(ownBuild) + "new build";
+    vmxtest::WriteFileBytes(ownBuild, newBytes);
+
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    script_.answers = {IDOK, IDCANCEL};
+    EXPECT_EQ(0, Run("vmxinst.exe"));
+
+    EXPECT_EQ(newBytes.size(), vmxtest::ReadFileBytes(installed).size())
+        << "the loaded extension was not replaced";
+    std::vector<std::string> pending = flowtest::PendingRenames();
+    std::string aside;
+    for (size_t i = 0; i + 1 < pending.size(); i += 2)
+        if (pending[i].find(flowtest::KnownShellextFolders()[0] + "\\vmx") != std::string::npos &&
+            Lower(pending[i]).find(".tmp") != std::string::npos && pending[i + 1].empty())
+            aside = pending[i].substr(4);
+    EXPECT_FALSE(aside.empty()) << "the moved file is not deleted at the restart";
+    FreeLibrary(loaded);
+    if (!aside.empty()) DeleteFileA((flowtest::ShellextFolder() + aside.substr(aside.rfind('\\'))).c_str());
 }
 
 }  // namespace

@@ -155,6 +155,12 @@ std::vector<std::string> ShellextFolders() {
     return {ShellextFolder(), NativeShellextFolder()};
 }
 
+std::vector<std::string> KnownShellextFolders() {
+    if (!On64BitWindows()) return {ShellextFolder()};
+    if (k64BitProgram) return {ShellextFolder(), Shellext32Folder()};
+    return {Shellext32Folder(), ShellextFolder()};
+}
+
 std::vector<REGSAM> RegistryViews() {
     if (!On64BitWindows()) return {0};
     return {KEY_WOW64_32KEY, KEY_WOW64_64KEY};

@@ -50,6 +50,8 @@ std::string Shellext32Folder();
 // The folders and views that hold the product: one each on 32-bit Windows, two on 64-bit;
 // the program's own system folder first.
 std::vector<std::string> ShellextFolders();
+// The same folders by the names the user and the restart processing know them by.
+std::vector<std::string> KnownShellextFolders();
 std::vector<REGSAM> RegistryViews();
 // The view of the system's own bitness, where the list of installed programs looks.
 REGSAM NativeView();

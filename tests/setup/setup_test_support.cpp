@@ -77,6 +77,25 @@ DWORD SubKeyCount(HKEY root, const std::string& path) {
     return count;
 }
 
+ValueRead ReadValueW(HKEY root, const std::string& path, const std::string& name) {
+    ValueRead read;
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return read;
+    const std::wstring wideName(name.begin(), name.end());
+    DWORD size = 0;
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &read.type, nullptr, &size) ==
+        ERROR_SUCCESS) {
+        read.bytes.resize(size);
+        if (RegQueryValueExW(key, wideName.c_str(), nullptr, &read.type,
+                             reinterpret_cast<BYTE*>(read.bytes.data()), &size) == ERROR_SUCCESS) {
+            read.found = true;
+            read.bytes.resize(size);
+        }
+    }
+    RegCloseKey(key);
+    return read;
+}
+
 ValueRead ReadValue(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
     ValueRead read;
     HKEY key;

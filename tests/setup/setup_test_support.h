@@ -45,6 +45,8 @@ struct ValueRead {
 };
 ValueRead ReadValue(HKEY root, const std::string& path, const std::string& name,
                     REGSAM view = 0);
+// The same through RegQueryValueExW: the bytes of the UTF-16 data.
+ValueRead ReadValueW(HKEY root, const std::string& path, const std::string& name);
 
 // A fresh key under HKEY_CURRENT_USER\Software, removed with its subtree at scope exit.
 class ScopedTestKey {

@@ -161,9 +161,14 @@ TEST_F(Uninstallation, RemovesKeysAndFilesAndLeavesTheSetupProgramToTheRestart) 
         EXPECT_TRUE(vmxtest::FileExists(file)) << file << " deleted before the restart";
 
     // One pending deletion per installed copy, naming it where the restart processing will
-    // find it.
+    // find it, then one per Shellext folder, which goes when it is empty then.
     std::vector<std::string> pending = flowtest::PendingRenames();
-    ASSERT_EQ(2 * setupFiles.size(), pending.size()) << "expected a source and an empty target each";
+    const std::vector<std::string> folders = flowtest::KnownShellextFolders();
+    ASSERT_EQ(2 * (setupFiles.size() + folders.size()), pending.size())
+        << "expected a source and an empty target each";
+    for (size_t i = 0; i < folders.size(); ++i)
+        EXPECT_EQ("\\??\\" + folders[i], pending[pending.size() - 2 * (folders.size() - i)]);
+    pending.resize(pending.size() - 2 * folders.size());
     std::vector<std::string> scheduled;
     for (size_t i = 0; i < pending.size(); i += 2) {
         EXPECT_EQ("", pending[i + 1]);
@@ -180,16 +185,19 @@ TEST_F(Uninstallation, RemovesKeysAndFilesAndLeavesTheSetupProgramToTheRestart) 
         EXPECT_FALSE(ExistsNatively(file)) << file << " is another file than the installed ones";
 }
 
-TEST_F(Uninstallation, AccessDeniedWithRetryThenCancelLeavesThatFileOnly) {
-    // Every folder's DLL refuses; each box names the path that was tried.
+TEST_F(Uninstallation, AccessDeniedWithRetryThenCancelLeavesThatFileToTheRestart) {
+    // Every folder's DLL refuses; each box names it as the user knows it.
     InstallProduct();
     const std::vector<std::string> dlls = EveryInstalled("vmxtool.dll");
+    std::vector<std::string> known;
+    for (const std::string& folder : flowtest::KnownShellextFolders())
+        known.push_back(folder + "\\vmxtool.dll");
     for (const std::string& dll : dlls) SetFileAttributesA(dll.c_str(), FILE_ATTRIBUTE_READONLY);
     script_.answers = {IDYES, IDRETRY, IDCANCEL};
-    Calls boxes = {AccessDeniedBox(dlls[0]), AccessDeniedBox(dlls[0])};
+    Calls boxes = {AccessDeniedBox(known[0]), AccessDeniedBox(known[0])};
     for (size_t i = 1; i < dlls.size(); ++i) {
         script_.answers.push_back(IDCANCEL);
-        boxes.push_back(AccessDeniedBox(dlls[i]));
+        boxes.push_back(AccessDeniedBox(known[i]));
     }
     script_.answers.push_back(IDOK);
     boxes.push_back(ReportBox());
@@ -201,6 +209,13 @@ TEST_F(Uninstallation, AccessDeniedWithRetryThenCancelLeavesThatFileOnly) {
     for (const char* name : {"vmxtool.exe", "vmxtool.txt"})
         for (const std::string& file : EveryInstalled(name))
             EXPECT_FALSE(vmxtest::FileExists(file)) << "the flow stopped at the refusal: " << file;
+    // Each DLL that stayed is the first of the pending deletions, by its known name.
+    const std::vector<std::string> pending = flowtest::PendingRenames();
+    ASSERT_GE(pending.size(), 2 * known.size());
+    for (size_t i = 0; i < known.size(); ++i) {
+        EXPECT_EQ("\\??\\" + known[i], pending[2 * i]);
+        EXPECT_EQ("", pending[2 * i + 1]);
+    }
 }
 
 TEST_F(Uninstallation, RetryAfterTheRefusalIsGoneDeletesTheFile) {

@@ -1,0 +1,65 @@
+#include "leftovers.h"
+
+#include <windows.h>
+
+#include "environment.h"
+#include "pending_renames.h"
+#include "restart_delete.h"
+#include "setup_file.h"
+#include "system_calls.h"
+#include "windows64.h"
+
+const char* const kProductFiles[3] = {"vmxtool.exe", "vmxtool.dll", "vmxtool.txt"};
+
+void RemoveAtRestart(const std::string& knownPath) {
+    if (IsWindowsNT())
+        SystemCalls.MoveFileExA(knownPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    else
+        ScheduleDeleteAtRestart(knownPath);
+}
+
+bool StillThere(const std::string& path) {
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
+void KeepProductAtRestart() {
+    if (!IsWindowsNT()) {
+        CancelPendingSelfDelete();
+        return;
+    }
+    std::vector<std::string> paths = SetupFilesAtRestart();
+    for (const ProductFolder& folder : ProductFolders()) {
+        for (const char* name : kProductFiles) paths.push_back(folder.known + "\\" + name);
+        paths.push_back(folder.known);
+    }
+    CancelPendingRestartDeletes(paths);
+}
+
+void MoveAsideFilesInUse() {
+    if (!IsWindowsNT()) return;
+    for (const ProductFolder& folder : ProductFolders())
+        for (const char* name : {"vmxtool.dll", "vmxtool.exe"}) {
+            const std::string file = folder.reached + "\\" + name;
+            // Opening for writing without sharing fails for a loaded DLL or running program,
+            // exactly as the INF installer's copy over it would.
+            HANDLE open = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (open != INVALID_HANDLE_VALUE) {
+                CloseHandle(open);
+                continue;
+            }
+            if (!StillThere(file)) continue;
+            // A name of its own in the same folder: a loaded file can be renamed there.
+            char aside[MAX_PATH] = {};
+            if (!GetTempFileNameA(folder.reached.c_str(), "vmx", 0, aside)) continue;
+            if (!SystemCalls.MoveFileExA(file.c_str(), aside, MOVEFILE_REPLACE_EXISTING)) {
+                DeleteFileA(aside);
+                continue;
+            }
+            if (DeleteFileA(aside)) continue;
+            const std::string asideName = std::string(aside).substr(folder.reached.size());
+            RemoveAtRestart(folder.known + asideName);
+        }
+}
