@@ -36,7 +36,7 @@ for f in "${flavours[@]}"; do
   part="$f: $ran ran, $((ran - failed)) passed, $failed failed, $skipped skipped"
   [ "$skipped" -gt 0 ] && [ "$f" = x86 ] && part+=" (no 32-bit x86 code on this machine)"
   if [ "$f" = x86 ] && [ -s build/x86/e2e/skipped.txt ]; then
-    part+="; in e2e $(wc -l <build/x86/e2e/skipped.txt) step(s) skipped: $(cut -d: -f1 build/x86/e2e/skipped.txt | paste -sd, | sed 's/,/, /g')"
+    part+="; in e2e $(wc -l <build/x86/e2e/skipped.txt) step(s) skipped: [$(cut -f1 build/x86/e2e/skipped.txt | paste -sd'|' | sed 's/|/] [/g')]"
   fi
   summary+=("$part")
   [ "$ctest_rc" -eq 0 ] && [ "$failed" -eq 0 ] || status=1

@@ -1,6 +1,8 @@
 // Plays the user in front of the setup program: waits for each message box in turn, writes
 // its caption and text to a log, and presses the button the script names.
 //   box_answerer.exe <log file> <answer>...     answers: OK CANCEL YES NO RETRY ESC
+// An answer written <answer>+<file> first creates the file, which tells another program to
+// let go of what the box is about, waits two seconds, then presses the button.
 // Exit code 0 when every box was answered, 1 when one did not come within the time limit.
 #include <windows.h>
 
@@ -76,7 +78,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     for (int i = 2; i < argc; ++i) {
-        int button = ButtonFor(argv[i]);
+        std::string answer = argv[i];
+        std::string signal;
+        if (answer.find('+') != std::string::npos) {
+            signal = answer.substr(answer.find('+') + 1);
+            answer.resize(answer.find('+'));
+        }
+        int button = ButtonFor(answer.c_str());
         if (!button) {
             std::fprintf(stderr, "box_answerer: unknown answer %s\n", argv[i]);
             std::fclose(log);
@@ -93,8 +101,14 @@ int main(int argc, char** argv) {
         GetWindowTextA(box, caption, sizeof caption);
         std::string text = BoxText(box);
         std::fprintf(log, "BOX caption=%s text=%s answer=%s\n", vmxtest::Escaped(caption).c_str(),
-                     vmxtest::Escaped(text).c_str(), argv[i]);
+                     vmxtest::Escaped(text).c_str(), answer.c_str());
         std::fflush(log);
+        if (!signal.empty()) {
+            HANDLE file = CreateFileA(signal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+            Sleep(2000);
+        }
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         DWORD start = GetTickCount();
         while (IsWindow(box) && GetTickCount() - start < 10000) Sleep(50);

@@ -67,7 +67,7 @@ expect_true() { if eval "$2"; then pass "$1"; else fail "$1" "condition failed: 
 skip() {
   SKIPPED=$((SKIPPED + 1))
   printf 'skip %s: %s\n' "$1" "$2"
-  printf '%s: %s\n' "$1" "$2" >>"$WORK/skipped.txt"
+  printf '%s\t%s\n' "$1" "$2" >>"$WORK/skipped.txt"
 }
 runs_32bit() { [ "$MACHINE" != x64-only ]; }
 
@@ -248,9 +248,9 @@ unpack_package() {
 
 # Without 32-bit code the package's own setup program cannot start: its 64-bit build takes
 # its place in the unpacked folder, and the INF file installs that one too.
-install_product() {  # install_product <log> <answer to the offer>
+install_product() {  # install_product <log> <answer to the offer> [keep: the unpacked folder as it is]
   local loader=wine
-  unpack_package
+  [ "${3:-}" = keep ] || unpack_package
   if ! runs_32bit; then
     cp "$SETUP64" "$PACKAGE_DIR/vmxinst.exe"
     loader=$WINE64
@@ -305,6 +305,38 @@ use_verb() {
   sleep 0.5
   TRACE=$(tr -d '\r' <"$WINEPREFIX/drive_c/e2e/trace-dinfo-$1.txt" 2>/dev/null)
 }
+
+# hold_extensions <tag>: Explorer's part after a right-click, in every view whose host can
+# run here: the handler stays loaded until C:\e2e\release-<tag> exists.
+hold_extensions() {
+  local tag=$1 bits
+  HELD=()
+  for bits in "${VIEWS[@]}"; do
+    [ "$bits" = 32 ] && [ "$PREFIX_ARCH" = win64 ] && ! runs_32bit && continue
+    host_of "$bits"
+    LC_ALL=$UI_LOCALE timeout 600 "${HOST[@]}" hold "C:\\e2e\\release-$tag" 'C:\e2e\files\lettre.txt' \
+      >"$WORK/hold-$tag-$bits.out" 2>&1 &
+    HELD+=("$bits")
+  done
+  for bits in "${HELD[@]}"; do
+    for _ in $(seq 1 100); do grep -q '^hold: ' "$WORK/hold-$tag-$bits.out" 2>/dev/null && break; sleep 0.2; done
+  done
+}
+held_extension() { tr -d '\r' <"$WORK/hold-$1-$2.out" 2>/dev/null | sed -n 's/^hold: //p'; }
+release_extensions() {
+  : >"$WINEPREFIX/drive_c/e2e/release-$1"
+  sleep 2
+}
+# The folders in the order the setup program deletes in: its own system folder's first.
+deletion_order() {
+  if [ "$PREFIX_ARCH" = win32 ]; then echo 32; elif runs_32bit; then echo 32 64; else echo 64 32; fi
+}
+is_held() { [[ " ${HELD[*]} " == *" $1 "* ]]; }
+pending_now() {
+  reg_tool query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>&1 | tr -d '\r'
+}
+ACCESS_DENIED_FR='caption=VelluMax Fran\xE7ais  text=Acces refus\xE9 \xE0 :   '
+escaped_path() { printf '%s' "$1" | sed 's/\\/\\x5C/g'; }
 
 trace_line() { printf '%s\n' "$TRACE" | grep -E "^$1: " | head -1 | sed -E "s/^$1: //"; }
 escaped_re() { printf '%s' "$1" | sed -E 's/[][\.^$*+?(){}|]/\\&/g'; }
@@ -387,7 +419,9 @@ check_uninstalled() {
     done
     expect_eq "$tag: approved-extension entry removed from the $v-bit view" "<missing>" \
       "$(reg_value "$v" "$APPROVED_KEY" "$CLSID")"
-    left=$(ls "$(unix_of "$v")" 2>/dev/null | tr '\n' ' ')
+    # Besides the setup program, only an upgrade's moved-aside extension, which goes at the
+    # restart too.
+    left=$(ls "$(unix_of "$v")" 2>/dev/null | grep -viE '^vmx[0-9a-f]+\.tmp$' | tr '\n' ' ')
     expect_eq "$tag: only the setup program is left in $(dir_of "$v")\\Shellext" "vmxinst.exe " "$left"
   done
 }
@@ -399,11 +433,13 @@ restart_windows() {
   wineserver -w 2>/dev/null
 }
 
-check_restarted() {
+check_restarted() {  # check_restarted <tag> [folders-stay]: the Windows 95 family keeps them
   local tag=$1 v
   for v in "${VIEWS[@]}"; do
     expect_eq "$tag: nothing of the product left in $(dir_of "$v")\\Shellext after the restart" "" \
       "$(ls "$(unix_of "$v")" 2>/dev/null | tr '\n' ' ')"
+    [ "${2:-}" = folders-stay ] ||
+      expect_true "$tag: no empty $(dir_of "$v")\\Shellext folder after the restart" "[ ! -d '$(unix_of "$v")' ]"
   done
 }
 
@@ -506,29 +542,115 @@ scenario_nt() {  # scenario_nt win64|win32
     fi
   done
 
-  say "-- The user uninstalls through the entry in the list of installed programs"
-  uninstall_product uninstall.log YES OK
+  held_story "$t"
+
+  say "-- The user uninstalls through the entry in the list of installed programs; Explorer has let go"
+  hold_extensions last
+  local answers=(YES)
+  [ ${#HELD[@]} -gt 0 ] && answers+=("RETRY+C:\\e2e\\release-last")
+  uninstall_product uninstall.log "${answers[@]}" OK
   say "   $UNINSTALL_COMMAND"
   expect_eq "$t: uninstaller exit code" 0 "$UNINSTALL_RC"
-  expect_eq "$t: both uninstall boxes answered" 0 "$ANSWERER_RC"
+  expect_eq "$t: every uninstall box answered" 0 "$ANSWERER_RC"
   mapfile -t got < <(boxes uninstall.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
   expect_eq "$t: uninstall confirmation box" \
     "caption=VelluMax Fran\\xE7ais  text= Cela supprimera les composants de VelluMax. D'accord?" "${got[0]:-<none>}"
-  expect_eq "$t: uninstall report box" "$REPORT_FR" "${got[1]:-<none>}"
+  if [ ${#HELD[@]} -gt 0 ]; then
+    for bits in $(deletion_order); do is_held "$bits" && break; done
+    expect_eq "$t: access denied while Explorer held the DLL, then Retry" \
+      "$ACCESS_DENIED_FR$(escaped_path "$(dir_of "$bits")\\Shellext\\vmxtool.dll")" "${got[1]:-<none>}"
+  fi
+  expect_eq "$t: uninstall report box" "$REPORT_FR" "${got[-1]:-<none>}"
+  expect_eq "$t: no box beyond these" $((${#HELD[@]} > 0 ? 3 : 2)) "${#got[@]}"
   [ -n "$DEMO_OUT" ] && boxes uninstall.log | sed -E 's/^BOX /   message box: /' | readable
+  kill_windows
   check_uninstalled "$t"
-  pending=$(reg_tool query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations $(view_switch "$NATIVE") 2>&1 | tr -d '\r')
+  pending=$(pending_now)
   for bits in "${VIEWS[@]}"; do
     expect_match "$t: the deletion of $(dir_of "$bits")\\Shellext\\vmxinst.exe is pending" \
       "$(escaped_re "$(dir_of "$bits")")"'\\Shellext\\vmxinst\.exe' "$pending"
+    expect_match "$t: the removal of the folder $(dir_of "$bits")\\Shellext is pending" \
+      "$(escaped_re "$(dir_of "$bits")")"'\\Shellext\\0(\\0|$)' "$pending"
     say "   Left in $(dir_of "$bits")\\Shellext until the next restart: $(ls "$(unix_of "$bits")" | tr '\n' ' ')"
   done
 
   say "-- Windows restarts (wineboot -r)"
   restart_windows
   check_restarted "$t"
-  say "   Nothing of the product is left in the Shellext folders."
+  say "   Nothing of the product is left: no Shellext folder remains."
   end_prefix
+}
+
+# held_story <tag>: Explorer keeps the extension loaded and a viewer stays open through an
+# upgrade, an uninstallation and a reinstallation before the restart.
+held_story() {
+  local t=$1 bits v f pending
+
+  say "-- An upgrade while Explorer holds the extension: the new one is in place at once"
+  hold_extensions old
+  unpack_package
+  for f in vmxtool.dll vmxtool64.dll; do printf 'new build' >>"$PACKAGE_DIR/$f"; done
+  install_product upgrade.log CANCEL keep
+  expect_eq "$t: upgrade installer exit code" 0 "$INSTALL_RC"
+  pending=$(pending_now)
+  for bits in "${HELD[@]}"; do
+    f=$([ "$bits" = 64 ] && echo vmxtool64.dll || echo vmxtool.dll)
+    expect_eq "$t: the new $bits-bit extension is in place while the old one is loaded" \
+      "$(stat -c %s "$PACKAGE_DIR/$f")" "$(stat -c %s "$(unix_of "$bits")/vmxtool.dll" 2>&1)"
+    expect_match "$t: the old $bits-bit extension, moved aside, goes at the restart" \
+      "$(escaped_re "$(dir_of "$bits")")"'\\Shellext\\vmx[0-9a-fA-F]+\.tmp\\0(\\0|$)' "$pending"
+  done
+  kill_windows
+  use_menu "$NATIVE" upgraded 'C:\e2e\files\lettre.txt'
+  expect_eq "$t: a new host gets the item from the new extension" 0 "$MENU_RC"
+  kill_windows
+
+  say "-- Uninstallation while Explorer holds the extension and a viewer is open"
+  hold_extensions new
+  use_menu "$NATIVE" open 'C:\e2e\files\lettre.txt'   # the viewer stays open
+  # Windows refuses both with access denied: a box each, in the order of deletion.
+  local answers=(YES) refused=()
+  for bits in $(deletion_order); do
+    [ "$bits" = "$NATIVE" ] && refused+=("$(dir_of "$bits")\\Shellext\\vmxtool.exe")
+    is_held "$bits" && refused+=("$(dir_of "$bits")\\Shellext\\vmxtool.dll")
+  done
+  for f in "${refused[@]}"; do answers+=(CANCEL); done
+  uninstall_product held.log "${answers[@]}" OK
+  expect_eq "$t: uninstaller exit code (held)" 0 "$UNINSTALL_RC"
+  mapfile -t got < <(boxes held.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
+  local i=1
+  for f in "${refused[@]}"; do
+    expect_eq "$t: access denied for $f, in use, by the name the user knows" \
+      "$ACCESS_DENIED_FR$(escaped_path "$f")" "${got[$i]:-<none>}"
+    i=$((i + 1))
+  done
+  expect_eq "$t: the report after the held files" "$REPORT_FR" "${got[$i]:-<none>}"
+  pending=$(pending_now)
+  for bits in "${HELD[@]}"; do
+    expect_true "$t: the held $bits-bit extension stays until the restart" "[ -f '$(unix_of "$bits")/vmxtool.dll' ]"
+    expect_match "$t: the held $bits-bit extension goes at the restart" \
+      "$(escaped_re "$(dir_of "$bits")")"'\\Shellext\\vmxtool\.dll\\0(\\0|$)' "$pending"
+  done
+  expect_match "$t: the open viewer goes at the restart" \
+    "$(escaped_re "$(dir_of "$NATIVE")")"'\\Shellext\\vmxtool\.exe\\0(\\0|$)' "$pending"
+  [ -n "$DEMO_OUT" ] && say "   Pending at the restart: $(printf '%s' "$pending" | sed -n 's/.*REG_MULTI_SZ *//p')"
+
+  say "-- A reinstallation before the restart keeps every file"
+  install_product reinstall.log CANCEL
+  expect_eq "$t: reinstaller exit code" 0 "$INSTALL_RC"
+  pending=$(pending_now)
+  for v in "${VIEWS[@]}"; do
+    for f in vmxtool.dll vmxtool.exe vmxtool.txt vmxinst.exe; do
+      expect_true "$t: $f present after the reinstallation in $(dir_of "$v")" "[ -f '$(unix_of "$v")/$f' ]"
+      expect_true "$t: $f in $(dir_of "$v") no longer goes at the restart" \
+        "! [[ \"\$pending\" == *'$(dir_of "$v")\\Shellext\\$f\\0'* ]]"
+    done
+    expect_true "$t: the folder $(dir_of "$v")\\Shellext no longer goes at the restart" \
+      "! [[ \"\$pending\" == *'$(dir_of "$v")\\Shellext\\0'* ]]"
+  done
+  release_extensions old
+  release_extensions new
+  kill_windows
 }
 
 # ---- scenario: 64-bit Windows that had the earlier 32-bit and 64-bit packages ----
@@ -589,7 +711,7 @@ scenario_win98() {
     '\[[Rr][Ee][Nn][Aa][Mm][Ee]\]\|NUL=C:\\windows\\system32\\Shellext\\vmxinst\.exe' "$wininit"
   say "   wininit.ini: $wininit"
   restart_windows
-  check_restarted "$t"
+  check_restarted "$t" folders-stay
   end_prefix
 }
 
