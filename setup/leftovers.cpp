@@ -25,16 +25,17 @@ bool StillThere(const std::string& path) {
 }
 
 void KeepProductAtRestart() {
-    if (!IsWindowsNT()) {
-        CancelPendingSelfDelete();
-        return;
-    }
     std::vector<std::string> paths = SetupFilesAtRestart();
     for (const ProductFolder& folder : ProductFolders()) {
         for (const char* name : kProductFiles) paths.push_back(folder.known + "\\" + name);
         paths.push_back(folder.known);
     }
-    CancelPendingRestartDeletes(paths);
+    if (IsWindowsNT()) {
+        CancelPendingRestartDeletes(paths);
+        return;
+    }
+    CancelPendingSelfDelete();
+    CancelScheduledDeletes(paths);
 }
 
 void MoveAsideFilesInUse() {

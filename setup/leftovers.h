@@ -18,9 +18,10 @@ void RemoveAtRestart(const std::string& knownPath);
 // True unless the path names nothing (a missing file or folder).
 bool StillThere(const std::string& path);
 
-// NT family: cancels every pending restart deletion of the product's files, the setup
-// program's included, and of its Shellext folders, in every folder. The Windows 95 family:
-// the setup program's own entry in wininit.ini.
+// Cancels every pending restart deletion of the product's files, the setup program's
+// included, and of its Shellext folders, in every folder: in PendingFileRenameOperations on
+// the NT family; in wininit.ini on the Windows 95 family, after the setup program's own
+// entry as ever.
 void KeepProductAtRestart();
 
 // NT family: an installed extension or viewer that cannot be replaced because it is in use

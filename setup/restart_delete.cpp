@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "environment.h"
 #include "errors.h"
 #include "string_list.h"
@@ -61,6 +63,30 @@ void ScheduleDeleteAtRestart(const std::string& path) {
         }
     }
     if (!inserted) WritePrivateProfileStringA("Rename", "NUL", path.c_str(), file.c_str());
+}
+
+void CancelScheduledDeletes(const std::vector<std::string>& paths) {
+    const std::string file = WininitPath();
+    TStringList lines;
+    if (!LoadIfPossible(lines, file)) return;
+    std::vector<std::string> wanted;
+    for (const std::string& path : paths) wanted.push_back(UpperCased("NUL=" + path));
+    bool inSection = false;
+    bool removed = false;
+    for (int i = 0; i < lines.LineCount();) {
+        const std::string line = UpperCased(lines.LineAt(i));
+        if (IsSectionLine(line)) {
+            inSection = true;
+        } else if (line.find('[') == 0) {
+            inSection = false;
+        } else if (inSection && std::find(wanted.begin(), wanted.end(), line) != wanted.end()) {
+            lines.DeleteLine(i);
+            removed = true;
+            continue;
+        }
+        ++i;
+    }
+    if (removed) lines.SaveLines(file);
 }
 
 void CancelPendingSelfDelete() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Adds "NUL=" + path below every "[RENAME]" line of WindowsDir\wininit.ini that has a line
 // after it, writing the file after each insertion; hands the entry to the profile writer
@@ -13,6 +14,12 @@ void ScheduleDeleteAtRestart(const std::string& path);
 // program's file name, so that a deletion left by an earlier uninstallation does not take
 // the newly installed program away. May raise EFCreateError or EWriteError.
 void CancelPendingSelfDelete();
+
+// Removes every entry below a "[RENAME]" line whose value is one of the paths, compared
+// without regard to case, and writes the file once when one went: what an uninstallation
+// left to the restart that a reinstallation puts back. May raise EFCreateError or
+// EWriteError.
+void CancelScheduledDeletes(const std::vector<std::string>& paths);
 
 // What follows the last backslash or colon, at most 255 characters.
 std::string FileNamePart(const std::string& text);

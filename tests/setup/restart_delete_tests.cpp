@@ -213,6 +213,39 @@ TEST_F(CancelSelfDelete, ReadOnlyFileRaisesEFCreateError) {
     EXPECT_EQ(Escaped(before), Escaped(Contents()));
 }
 
+// --- CancelScheduledDeletes ---
+
+using CancelScheduled = WininitTest;
+
+TEST_F(CancelScheduled, RemovesEveryEntryOfTheNamedPathsInRenameSectionsOnly) {
+    WriteFileBytes(wininit_,
+                   "[rename]\nNUL=C:\\A.TMP\nnul=c:\\windows\\system\\shellext\\VMXTOOL.DLL\n"
+                   "NUL=C:\\WINDOWS\\SYSTEM\\Shellext\\vmxtool.dll.old\n"
+                   "NUL=C:\\WINDOWS\\SYSTEM\\Shellext\n[Other]\n"
+                   "NUL=C:\\WINDOWS\\SYSTEM\\Shellext\\vmxtool.dll\n[Rename]\n"
+                   "NUL=C:\\WINDOWS\\SYSTEM\\Shellext\\vmxtool.dll\n");
+
+    CancelScheduledDeletes({"C:\\WINDOWS\\SYSTEM\\Shellext\\vmxtool.dll", "C:\\WINDOWS\\SYSTEM\\Shellext"});
+
+    EXPECT_EQ(Escaped("[rename]\r\nNUL=C:\\A.TMP\r\n"
+                      "NUL=C:\\WINDOWS\\SYSTEM\\Shellext\\vmxtool.dll.old\r\n[Other]\r\n"
+                      "NUL=C:\\WINDOWS\\SYSTEM\\Shellext\\vmxtool.dll\r\n[Rename]\r\n"),
+              Escaped(Contents()))
+        << "expected the named paths gone below [rename] sections only, other entries kept";
+    EXPECT_EQ(1, g_writes) << "expected one write for all removals";
+}
+
+TEST_F(CancelScheduled, NothingToRemoveWritesNothing) {
+    const std::string before = "[rename]\nNUL=C:\\A.TMP\n";
+    WriteFileBytes(wininit_, before);
+    CancelScheduledDeletes({"C:\\WINDOWS\\SYSTEM\\Shellext\\vmxtool.dll"});
+    EXPECT_EQ(Escaped(before), Escaped(Contents()));
+    EXPECT_EQ(0, g_writes);
+    DeleteFileA(wininit_.c_str());
+    CancelScheduledDeletes({"C:\\X"});
+    EXPECT_FALSE(vmxtest::FileExists(wininit_)) << "a missing wininit.ini was created";
+}
+
 TEST(FileNamePart, TakesWhatFollowsTheLastBackslashOrColon) {
     EXPECT_EQ("vmxinst.exe", FileNamePart("C:\\WINDOWS\\SYSTEM\\Shellext\\vmxinst.exe"));
     EXPECT_EQ("vmxinst.exe", FileNamePart("A:vmxinst.exe"));
