@@ -18,6 +18,9 @@ if(CMAKE_BUILD_TYPE STREQUAL "Release")
   add_link_options(-s)
 endif()
 
-# The version every resource and package carries.
-set(VMX_VERSION_COMMAS "1,0,0,1")
-set(VMX_VERSION_TEXT "1, 0, 0, 1")
+# The version every resource and package carries: the project's, in the forms resources
+# spell it.
+set(VMX_VERSION_COMMAS
+    "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${PROJECT_VERSION_TWEAK}")
+set(VMX_VERSION_TEXT
+    "${PROJECT_VERSION_MAJOR}, ${PROJECT_VERSION_MINOR}, ${PROJECT_VERSION_PATCH}, ${PROJECT_VERSION_TWEAK}")

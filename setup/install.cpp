@@ -5,12 +5,14 @@
 #include <cstring>
 
 #include "disk_info_verbs.h"
+#include "elevation.h"
 #include "environment.h"
 #include "inf_installer.h"
 #include "leftovers.h"
 #include "registration_removal.h"
 #include "setup_texts.h"
 #include "system_calls.h"
+#include "windows64.h"
 
 namespace {
 
@@ -25,15 +27,23 @@ std::string MissingInfText(const std::string& infPath) {
     return intro + (infPath.empty() ? std::string("vmxtool.inf") : infPath);
 }
 
+std::string UnservedMachineText() {
+    if (IsJapaneseSystem()) return ProductDisplayName + Texts::UnservedMachineJapaneseAfter;
+    return Texts::UnservedMachineFrenchBefore + ProductDisplayName + Texts::UnservedMachineFrenchAfter;
+}
+
 std::string StartConfirmationText() {
     if (IsJapaneseSystem()) return ProductDisplayName + Texts::StartConfirmationJapaneseAfter;
     return Texts::StartConfirmationFrenchBefore + ProductDisplayName +
            Texts::StartConfirmationFrenchAfter;
 }
 
+// Elevated, the readme opens through the user's own shell: whatever the user's .txt
+// association starts must not run with this program's rights.
 void OpenReadme() {
     const std::string readme =
         FolderText(SystemDir) + "\\shellext\\vmxtool.txt";
+    if (RunsElevated() && SystemCalls.OpenThroughDesktopShell(readme.c_str())) return;
     SystemCalls.ShellExecuteA(nullptr, nullptr, readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -42,6 +52,12 @@ void OpenReadme() {
 void RunInstall() {
     FillSystemFolders();
     bool diskInfoWanted = false;
+    // An extension of another machine's code would be installed where Explorer cannot
+    // load it, and listed as installed: refuse before anything changes.
+    if (!PackageServesThisMachine()) {
+        Ask(UnservedMachineText(), MB_OK | MB_ICONERROR);
+        return;
+    }
 
     const std::string infPath = InfFullPath();
     if (!InfFileExists(infPath)) {

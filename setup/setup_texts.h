@@ -39,6 +39,14 @@ inline constexpr char StartConfirmationFrenchAfter[] = "\r\r\"OK\" pour d\xE9" "
 // CP932: " のインストールを開始します."
 inline constexpr char StartConfirmationJapaneseAfter[] = " \x82\xCC\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B\x82\xF0\x8A\x4A\x8E\x6E\x82\xB5\x82\xDC\x82\xB7.";
 
+// A Windows that the package cannot serve (Windows on ARM): before + display name + after.
+// CP1252: "Installation impossible : "
+inline constexpr char UnservedMachineFrenchBefore[] = "Installation impossible : ";
+// CP1252: " ne fonctionne que sur les versions x86 et x64 de Windows."
+inline constexpr char UnservedMachineFrenchAfter[] = " ne fonctionne que sur les versions x86 et x64 de Windows.";
+// CP932: " はこのパソコンの Windows にはインストールできません (x86 または x64 版の Windows が必要です)."
+inline constexpr char UnservedMachineJapaneseAfter[] = " \x82\xCD\x82\xB1\x82\xCC\x83\x70\x83\x5C\x83\x52\x83\x93\x82\xCC Windows \x82\xC9\x82\xCD\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1 (x86 \x82\xDC\x82\xBD\x82\xCD x64 \x94\xC5\x82\xCC Windows \x82\xAA\x95\x4B\x97\x76\x82\xC5\x82\xB7).";
+
 // Offer of the disk-information verb.
 // CP1252: "Votre système peut être configuré pour lancer 'Infos disque' depuis le menu contextuel de l'Explorer."
 inline constexpr char DiskInfoOfferFrench[] = "Votre syst\xE8me peut \xEAtre configur\xE9 pour lancer 'Infos disque' depuis le menu contextuel de l'Explorer.";

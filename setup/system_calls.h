@@ -1,8 +1,10 @@
 // The Windows calls that tests must be able to script: the message boxes (nobody answers
 // them under test), the fixed pauses, the registry flush, opening the readme, the restart
-// request, the polls of the INF installer, and the file calls whose failures cannot be made
-// for real (a short write, a replace that the system does not offer). The program calls
-// them only through this table, which starts out holding the real functions.
+// request, the polls of the INF installer, the file calls whose failures cannot be made
+// for real (a short write, a replace that the system does not offer), and what Wine cannot
+// be made to answer: the token's elevation, the desktop shell of the unelevated user, the
+// machine that Windows runs on. The program calls them only through this table, which
+// starts out holding the real functions.
 #pragma once
 
 // shellapi.h needs the definitions of windows.h before it.
@@ -21,6 +23,9 @@ struct SetupSystemCalls {
     decltype(&::MoveFileExA) MoveFileExA;
     decltype(&::MoveFileA) MoveFileA;
     decltype(&::WaitForSingleObject) WaitForSingleObject;
+    DWORD (*ElevationType)();                // TOKEN_ELEVATION_TYPE, 0 when unknown
+    BOOL (*OpenThroughDesktopShell)(const char* file);
+    USHORT (*NativeMachine)();               // IMAGE_FILE_MACHINE_*
 };
 
 extern SetupSystemCalls SystemCalls;

@@ -1,6 +1,7 @@
 #include "windows64.h"
 
 #include "environment.h"
+#include "system_calls.h"
 #include "system_function.h"
 
 namespace {
@@ -46,6 +47,20 @@ std::string NativeSystemFolder() {
     const std::string::size_type slash = system.rfind('\\');
     if (slash == std::string::npos) return system;
     return system.substr(0, slash) + "\\Sysnative";
+}
+
+USHORT QueryNativeMachine() {
+    using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    auto isWow64Process2 = SystemFunction<IsWow64Process2Fn>("kernel32.dll", "IsWow64Process2");
+    USHORT process = 0, native = 0;
+    if (isWow64Process2 && isWow64Process2(GetCurrentProcess(), &process, &native) && native)
+        return native;
+    return kIs64BitProgram || RunsUnderWow64() ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+}
+
+bool PackageServesThisMachine() {
+    const USHORT machine = SystemCalls.NativeMachine();
+    return machine == IMAGE_FILE_MACHINE_I386 || machine == IMAGE_FILE_MACHINE_AMD64;
 }
 
 std::string Wow64SystemFolder() {

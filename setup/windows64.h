@@ -38,3 +38,11 @@ std::string NativeSystemFolder();
 
 // The 32-bit system folder under its real name (SysWOW64); empty when there is none.
 std::string Wow64SystemFolder();
+
+// The machine that Windows itself runs on (IMAGE_FILE_MACHINE_I386, _AMD64, _ARM64, ...),
+// read with IsWow64Process2 where the system has it; elsewhere the machine that this
+// program's build implies.
+USHORT QueryNativeMachine();
+// The package carries x86 and x64 builds only: Windows on any other machine cannot load
+// its extension.
+bool PackageServesThisMachine();

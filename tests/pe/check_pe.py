@@ -33,6 +33,14 @@ MANIFESTS = {
     "vmxtool.exe": ("asInvoker", None),
 }
 
+# Functions that older Windows lack: the setup program looks them up at run time, so that it
+# still starts on the Windows 95 family and NT 4, where an import would stop its load.
+LOOKED_UP = {
+    "vmxinst.exe": ["SetDefaultDllDirectories", "SetDllDirectoryA", "SetSearchPathMode",
+                    "IsWow64Process2", "IsWow64Process", "GetSystemWow64DirectoryA",
+                    "RegDeleteKeyExA", "OpenProcessToken", "GetTokenInformation"],
+}
+
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, NO_SEH = 0x40, 0x20, 0x100, 0x400
 SCN_EXECUTE, SCN_WRITE = 0x20000000, 0x80000000
 
@@ -84,6 +92,29 @@ class Image:
             if not any(fields):
                 break
             names.append(self.cstr(fields[3]))
+            o += 20
+        return names
+
+    def imported_functions(self):
+        """The names of every function imported by name, from every DLL."""
+        rva, _ = self.dirs[1]
+        names = []
+        if not rva:
+            return names
+        o = self.offset(rva)
+        entry, mask = (8, 1 << 63) if self.plus else (4, 1 << 31)
+        while True:
+            fields = struct.unpack_from("<IIIII", self.data, o)
+            if not any(fields):
+                break
+            thunk = self.offset(fields[0] or fields[4])
+            while True:
+                value = struct.unpack_from("<Q" if self.plus else "<I", self.data, thunk)[0]
+                if not value:
+                    break
+                if not value & mask:
+                    names.append(self.cstr(value + 2))
+                thunk += entry
             o += 20
         return names
 
@@ -191,6 +222,12 @@ def main():
         if name.lower().endswith(".exe"):
             # Both programs talk to the user through windows only: no console may pop up.
             check(img.subsystem == 2, "%s is a GUI program" % name, "subsystem %d" % img.subsystem)
+        if name.lower() in LOOKED_UP:
+            imported = set(img.imported_functions())
+            for function in LOOKED_UP[name.lower()]:
+                check(function not in imported and b"\0" + function.encode() + b"\0" in img.data,
+                      "%s looks %s up at run time instead of importing it" % (name, function),
+                      "imported" if function in imported else "its name is not in the image")
         if name.lower() in MANIFESTS:
             check_manifest(check, name, img.manifest(), *MANIFESTS[name.lower()])
         if name.lower().endswith(".dll"):

@@ -6,7 +6,8 @@
 //
 // Answers, one per message box in turn: OK CANCEL YES NO RETRY. OK-REMOVING-INF deletes
 // vmxtool.inf from the current folder while the box is open, then answers OK.
-// REFUSE-RESTART (anywhere) makes the restart request fail.
+// REFUSE-RESTART (anywhere) makes the restart request fail. ELEVATED (anywhere) makes the
+// token report full elevation.
 #include <windows.h>
 
 #include <cstring>
@@ -24,6 +25,10 @@ int main(int argc, char** argv) {
         std::string word = argv[i];
         if (word == "REFUSE-RESTART") {
             script.restartResult = FALSE;
+            continue;
+        }
+        if (word == "ELEVATED") {
+            script.elevation = TokenElevationTypeFull;
             continue;
         }
         int answer = word == "OK" || word == "OK-REMOVING-INF" ? IDOK

@@ -3,6 +3,7 @@
 // the readme opening scripted. Every case runs in French, Japanese and English.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,23 @@ std::string MissingInfBox(const std::string& path) {
     std::string intro = JapaneseRun() ? Ansi(u"ファイルが見つかりません : ", 932)
                                       : Ansi(u"Impossible de trouver le fichier spécifié : ", 1252);
     return BoxLine(0x10, Caption(), intro + path);
+}
+
+std::string UnservedMachineBox() {
+    std::string text =
+        JapaneseRun()
+            ? ExpectedDisplayName() +
+                  Ansi(u" はこのパソコンの Windows にはインストールできません (x86 または x64 "
+                       u"版の Windows が必要です).",
+                       932)
+            : Ansi(u"Installation impossible : ", 1252) + ExpectedDisplayName() +
+                  Ansi(u" ne fonctionne que sur les versions x86 et x64 de Windows.", 1252);
+    return BoxLine(0x10, Caption(), text);
+}
+
+std::string ReadmeAsUser() {
+    return "open as user file=" +
+           vmxtest::Escaped(flowtest::SystemFolder() + "\\shellext\\vmxtool.txt");
 }
 
 std::string ReadmeOpening() {
@@ -198,7 +216,9 @@ TEST_F(Installation, AcceptedOfferWritesTheVerbsAndTheInfInstallsBeforeTheReadme
         }
         EXPECT_TRUE(ReadValue(HKLM, flowtest::kApproved, flowtest::kClassId, view).found);
     }
-    EXPECT_EQ(Sz("\"" + flowtest::SystemFolder() + "\\Shellext\\vmxinst.exe\" /uninstall"),
+    std::string uninstallString(1, '"');
+    uninstallString += flowtest::SystemFolder() + "\\Shellext\\vmxinst.exe\" /uninstall";
+    EXPECT_EQ(Sz(uninstallString),
               ReadValue(HKLM, flowtest::kUninstallEntry, "UninstallString", flowtest::NativeView())
                   .bytes);
     if (flowtest::On64BitWindows()) {
@@ -211,6 +231,89 @@ TEST_F(Installation, AcceptedOfferWritesTheVerbsAndTheInfInstallsBeforeTheReadme
         EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxtool64.dll")),
                   vmxtest::ReadFileBytes(flowtest::NativeShellextFolder() + "\\vmxtool.dll"));
     }
+}
+
+// Elevated, the readme opens through the user's own shell, unelevated; where that shell
+// cannot be asked, and whenever the program is not elevated, as it always did.
+TEST_F(Installation, TheReadmeOpensAsTheUserWhenElevated) {
+    flowtest::InstallSource source;
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    const Calls before = {StartBox(), OfferBox(), "flush HKCR", "sleep 3000", "installer ended"};
+    struct Road {
+        DWORD elevation;
+        BOOL desktopOpens;
+        Calls readme;
+    } roads[] = {
+        {TokenElevationTypeFull, TRUE, {ReadmeAsUser()}},
+        {TokenElevationTypeFull, FALSE, {ReadmeAsUser(), ReadmeOpening()}},
+        {TokenElevationTypeLimited, TRUE, {ReadmeOpening()}},
+        {TokenElevationTypeDefault, TRUE, {ReadmeOpening()}},
+        {0, TRUE, {ReadmeOpening()}},  // a system that cannot tell
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE("elevation type " + std::to_string(road.elevation) +
+                     (road.desktopOpens ? ", desktop shell there" : ", no desktop shell"));
+        script_ = flowtest::Script{};
+        script_.answers = {IDOK, IDCANCEL};
+        script_.elevation = road.elevation;
+        script_.desktopOpens = road.desktopOpens;
+        EXPECT_EQ(0, Install());
+        Calls expected = before;
+        expected.insert(expected.end(), road.readme.begin(), road.readme.end());
+        EXPECT_EQ(expected, script_.calls);
+    }
+}
+
+// Windows on ARM would get an extension that its Explorer cannot load, listed as
+// installed: one message, and nothing changes.
+TEST_F(Installation, AMachineOtherThanX86OrX64IsRefusedBeforeAnyChange) {
+    PlantEarlierInstallation();
+    flowtest::InstallSource source;
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    script_.answers = {IDOK, IDOK, IDOK};
+    script_.nativeMachine = IMAGE_FILE_MACHINE_ARM64;
+
+    EXPECT_EQ(0, Install());
+
+    EXPECT_EQ(Calls{UnservedMachineBox()}, script_.calls);
+    EXPECT_TRUE(EarlierMarkLeft()) << "the earlier registration was removed";
+    for (const std::string& verb :
+         {flowtest::kDriveVerb, flowtest::kDirectoryVerb, flowtest::kFolderVerb})
+        EXPECT_TRUE(KeyExists(HKCR, verb)) << verb << " was removed";
+    for (const std::string& folder : flowtest::ShellextFolders())
+        EXPECT_FALSE(vmxtest::FileExists(folder + "\\vmxtool.dll")) << "installed into " << folder;
+}
+
+// The entry in the list of installed programs: what Windows shows and management tools read.
+TEST_F(Installation, TheEntryCarriesVersionSizeLocationAndNoModifyOrRepair) {
+    flowtest::InstallSource source;
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    script_.answers = {IDOK, IDCANCEL};
+
+    EXPECT_EQ(0, Install());
+
+    const REGSAM native = flowtest::NativeView();
+    auto value = [&](const char* name) {
+        return ReadValue(HKLM, flowtest::kUninstallEntry, name, native);
+    };
+    const std::string one("\x01\0\0\0", 4);
+    for (const char* flag : {"NoModify", "NoRepair"}) {
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), value(flag).type) << flag;
+        EXPECT_EQ(vmxtest::Escaped(one), vmxtest::Escaped(value(flag).bytes)) << flag;
+    }
+    EXPECT_EQ(Sz(VMX_DISPLAY_VERSION), value("DisplayVersion").bytes);
+    EXPECT_EQ(Sz(flowtest::SystemFolder() + "\\Shellext"), value("InstallLocation").bytes);
+    // What the installation put on the disk, in every folder, in KB rounded up.
+    unsigned long long bytes = 0;
+    for (const std::string& folder : flowtest::ShellextFolders())
+        for (const char* name : {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt", "vmxinst.exe"})
+            bytes += vmxtest::ReadFileBytes(folder + "\\" + name).size();
+    const setuptest::ValueRead size = value("EstimatedSize");
+    ASSERT_EQ(static_cast<DWORD>(REG_DWORD), size.type);
+    ASSERT_EQ(4u, size.bytes.size());
+    DWORD kilobytes = 0;
+    std::memcpy(&kilobytes, size.bytes.data(), 4);
+    EXPECT_EQ((bytes + 1023) / 1024, kilobytes) << "expected the installed files' size in KB";
 }
 
 TEST_F(Installation, DeclinedOfferRemovesEarlierVerbsAndStillInstalls) {

@@ -145,8 +145,11 @@ TEST(ProgramImage, ImportsWindowsSystemDllsOnlyAndIsAWindowProgram) {
 #else
     EXPECT_EQ(IMAGE_FILE_MACHINE_I386, pe.nt->FileHeader.Machine);
 #endif
-    const std::set<std::string> system = {"kernel32.dll", "user32.dll", "advapi32.dll",
-                                          "shell32.dll", "msvcrt.dll"};
+    // ole32 and oleaut32 ask the desktop's shell to open the readme as the user; both come
+    // with every Windows since the 95 family and NT 4.
+    const std::set<std::string> system = {"kernel32.dll", "user32.dll",  "advapi32.dll",
+                                          "shell32.dll",  "msvcrt.dll",  "ole32.dll",
+                                          "oleaut32.dll"};
     std::vector<std::string> dlls = pe.ImportedDlls();
     EXPECT_FALSE(dlls.empty()) << "no import table found";
     for (std::string dll : dlls) {

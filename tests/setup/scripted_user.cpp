@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "test_files.h"
+#include "windows64.h"
 
 namespace flowtest {
 
@@ -61,6 +62,20 @@ HINSTANCE WINAPI Open(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCST
     return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));  // success
 }
 
+DWORD Elevation() {
+    return g_script->elevation;
+}
+
+BOOL OpenAsUser(const char* file) {
+    g_script->calls.push_back("open as user file=" + Argument(file));
+    if (g_script->atOpen) g_script->atOpen();
+    return g_script->desktopOpens;
+}
+
+USHORT Machine() {
+    return g_script->nativeMachine ? g_script->nativeMachine : QueryNativeMachine();
+}
+
 BOOL WINAPI Restart(UINT flags, DWORD reason) {
     g_script->calls.push_back("restart flags=" + Hex(flags) + " reason=" + Hex(reason));
     return g_script->restartResult;
@@ -97,6 +112,9 @@ ScopedScript::ScopedScript(Script& script) : saved_(SystemCalls), previous_(g_sc
     SystemCalls.ShellExecuteA = &Open;
     SystemCalls.ExitWindowsEx = &Restart;
     SystemCalls.WaitForSingleObject = &Poll;
+    SystemCalls.ElevationType = &Elevation;
+    SystemCalls.OpenThroughDesktopShell = &OpenAsUser;
+    SystemCalls.NativeMachine = &Machine;
 }
 
 ScopedScript::~ScopedScript() {

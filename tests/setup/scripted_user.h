@@ -23,12 +23,16 @@ namespace flowtest {
 //   installer ended                                        (the first poll that did not time out)
 //   open verb=- file=<bytes> params=- dir=- show=1         ("-" for a null argument)
 //   restart flags=0x2 reason=0x0
+//   open as user file=<bytes>                              (through the desktop's shell)
 // A 100 ms pause right after a poll that timed out is a poll pause: counted, not written.
 struct Script {
     std::deque<int> answers;  // box results, in order; 0 when none is left
     std::function<void(const std::string& text)> atBox;  // runs before a box is answered
     std::function<void()> atOpen;                        // runs when the readme is opened
     BOOL restartResult = TRUE;                           // what the restart request returns
+    DWORD elevation = TokenElevationTypeDefault;         // the token's elevation type
+    BOOL desktopOpens = TRUE;                            // the desktop shell's answer
+    USHORT nativeMachine = 0;                            // the machine; 0: the real one
 
     std::vector<std::string> calls;
     int pollsTimedOut = 0;

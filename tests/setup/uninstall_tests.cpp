@@ -236,6 +236,20 @@ TEST_F(Uninstallation, RetryAfterTheRefusalIsGoneDeletesTheFile) {
     EXPECT_FALSE(vmxtest::FileExists(dll));
 }
 
+// What an earlier version left on Windows on ARM can still be removed.
+TEST_F(Uninstallation, RunsOnAMachineThatTheInstallationRefuses) {
+    InstallProduct();
+    script_.answers = {IDYES, IDOK};
+    script_.nativeMachine = IMAGE_FILE_MACHINE_ARM64;
+
+    EXPECT_EQ(0, Uninstall());
+
+    EXPECT_EQ(Conversation({ConfirmationBox()}, {ReportBox()}), script_.calls);
+    EXPECT_FALSE(KeyExists(HKCR, flowtest::kClassKey));
+    for (const std::string& file : EveryInstalled("vmxtool.dll"))
+        EXPECT_FALSE(vmxtest::FileExists(file)) << file << " stayed";
+}
+
 TEST_F(Uninstallation, CleanSystemShowsOnlyTheConfirmationAndTheReport) {
     script_.answers = {IDYES, IDOK};
 
