@@ -3,8 +3,6 @@
 // from the program's own folder, which is usually Downloads.
 #pragma once
 
-// The first thing the program does. On the NT family: DLLs from System32 only where the
-// system offers it (SetDefaultDllDirectories), else no current folder in the search
-// (SetDllDirectoryA("")); and the safe program search, for good. The Windows 95 family has
-// none of these: nothing.
+// The first thing the program does, on the NT family; the Windows 95 family has nothing
+// of the kind and is left as it is.
 void RestrictDllSearch();
