@@ -93,16 +93,19 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
     // been able to write its list at all.
     if (paths.empty()) paths.push_back(request.path);
 
+    // Nothing here asks the file system about the items: the window shows them at once by
+    // the names given, and looks them up once it answers its messages.
     start.show = ViewerShow::Items;
-    start.items = QueryItemInfos(paths);
-    for (const ItemInfo& item : start.items) TraceStart("shown", Utf8(item.shownPath));
+    start.fromList = fromList;
+    start.items.reserve(paths.size());
+    for (const std::string& path : paths) start.items.push_back(NamedItem(path));
     for (size_t i = 0; i < start.items.size(); ++i) {
         if (SamePath(start.items[i].path, request.path)) {
             start.focusIndex = static_cast<int>(i);
             break;
         }
     }
-    start.title = ItemsWindowTitle(LongPathOf(request.path), static_cast<int>(start.items.size()),
+    start.title = ItemsWindowTitle(WidePath(request.path), static_cast<int>(start.items.size()),
                                    fromList, texts);
     return start;
 }

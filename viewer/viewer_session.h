@@ -23,8 +23,9 @@ enum class ViewerShow { Nothing, Items, Disk };
 struct ViewerStart {
     ViewerShow show = ViewerShow::Nothing;
     int exitCode = kExitDone;  // for ViewerShow::Nothing
-    std::vector<ItemInfo> items;
+    std::vector<ItemInfo> items;  // named only: not looked up yet
     int focusIndex = 0;  // the item named on the command line
+    bool fromList = false;
     DiskInfo disk;
     std::wstring title;
 };
