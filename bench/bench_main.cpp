@@ -1,6 +1,8 @@
 // bench_vmxtool: times the DLL's four costly moments against baselines of the same system
-// calls, in one run, and prints the medians, their ratios and the DLL's size.
-//   bench_vmxtool.exe    (vmxtool.dll and bench_empty.dll beside it)
+// calls, and the viewer's start on many items against a few, in one run, and prints the
+// medians, their ratios and the DLL's size.
+//   bench_vmxtool.exe    (vmxtool.dll, bench_empty.dll and vmxtool.exe beside it; the
+//                         viewer's windows need a display)
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,6 +58,7 @@ int main() {
     for (const bench::Figure& f : bench::SelectionBench()) figures.push_back(f);
     for (const bench::Figure& f : bench::LaunchBench()) figures.push_back(f);
     figures.push_back(bench::LoadBench(folder));
+    figures.push_back(bench::ViewerStartBench(folder));
     figures.push_back(
         {"vmxtool.dll file size against 64 KB", dll.nFileSizeLow / 1024.0, 64.0, "KB", 1.0});
     bench::PrintSummary(figures);

@@ -31,18 +31,22 @@ struct ItemLookup::Job {
     void LookUpAll() {
         TraceStart("lookup", "started");
         DWORD lastPost = GetTickCount();
+        std::vector<std::string> shown;  // traced with each message
         for (size_t i = 0; i < paths.size() && !stop.load(); ++i) {
             LookedUpItem& result = results[i];
             result.info = QueryItemInfo(paths[i]);
             result.row = RowFor(result.info, *texts, yearFirst);
-            TraceStart("shown", Utf8(result.info.shownPath));
+            if (Tracing()) shown.push_back(Utf8(result.info.shownPath));
             done.store(i + 1, std::memory_order_release);
             DWORD now = GetTickCount();
             if (i + 1 == paths.size() || now - lastPost >= kPostEvery) {
+                TraceStartLines("shown", shown);
+                shown.clear();
                 PostMessageW(window, message, 0, 0);
                 lastPost = now;
             }
         }
+        TraceStartLines("shown", shown);
         TraceStart("looked up", std::to_string(done.load()));
     }
 };

@@ -82,7 +82,7 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
             return Ended(kExitListUnreadable);
         }
         TraceStart("count", std::to_string(list.declaredCount));
-        for (const std::string& p : list.paths) TraceStart("item", p);
+        TraceStartLines("item", list.paths);
         TraceStart("deleted", GetFileAttributesA(request.listFile.c_str()) == INVALID_FILE_ATTRIBUTES
                                   ? "yes"
                                   : "no");
