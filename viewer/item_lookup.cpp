@@ -14,7 +14,7 @@ constexpr DWORD kStopWait = 2000;  // ms
 }  // namespace
 
 struct ItemLookup::Job {
-    std::vector<std::string> paths;
+    std::shared_ptr<const std::vector<std::string>> paths;
     std::vector<LookedUpItem> results;
     const ViewerTexts* texts;
     bool yearFirst;
@@ -30,16 +30,17 @@ struct ItemLookup::Job {
 
     void LookUpAll() {
         TraceStart("lookup", "started");
+        results.resize(paths->size());  // here, not on the window's thread
         DWORD lastPost = GetTickCount();
         std::vector<std::string> shown;  // traced with each message
-        for (size_t i = 0; i < paths.size() && !stop.load(); ++i) {
+        for (size_t i = 0; i < paths->size() && !stop.load(); ++i) {
             LookedUpItem& result = results[i];
-            result.info = QueryItemInfo(paths[i]);
+            result.info = QueryItemInfo((*paths)[i]);
             result.row = RowFor(result.info, *texts, yearFirst);
             if (Tracing()) shown.push_back(Utf8(result.info.shownPath));
             done.store(i + 1, std::memory_order_release);
             DWORD now = GetTickCount();
-            if (i + 1 == paths.size() || now - lastPost >= kPostEvery) {
+            if (i + 1 == paths->size() || now - lastPost >= kPostEvery) {
                 TraceStartLines("shown", shown);
                 shown.clear();
                 PostMessageW(window, message, 0, 0);
@@ -51,11 +52,10 @@ struct ItemLookup::Job {
     }
 };
 
-ItemLookup::ItemLookup(std::vector<std::string> paths, const ViewerTexts& texts, bool yearFirst,
-                       HWND window, UINT message)
+ItemLookup::ItemLookup(std::shared_ptr<const std::vector<std::string>> paths,
+                       const ViewerTexts& texts, bool yearFirst, HWND window, UINT message)
     : job_(new Job) {
     job_->paths = std::move(paths);
-    job_->results.resize(job_->paths.size());
     job_->texts = &texts;
     job_->yearFirst = yearFirst;
     job_->window = window;
@@ -74,7 +74,7 @@ ItemLookup::~ItemLookup() {
 }
 
 size_t ItemLookup::Count() const {
-    return job_->paths.size();
+    return job_->paths->size();
 }
 
 size_t ItemLookup::Done() const {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,8 @@ class ItemLookup {
 public:
     // Starts the thread. It posts `message` to `window` while it works, at most about ten
     // times a second, and once more when it has looked up the last item.
-    ItemLookup(std::vector<std::string> paths, const ViewerTexts& texts, bool yearFirst,
-               HWND window, UINT message);
+    ItemLookup(std::shared_ptr<const std::vector<std::string>> paths, const ViewerTexts& texts,
+               bool yearFirst, HWND window, UINT message);
     // Asks the thread to stop after its current item and waits for it a little. A look-up
     // on a share that went away can hang for long: such a thread keeps what it uses, and
     // the end of the process takes both.
@@ -32,7 +33,8 @@ public:
 
     bool Started() const { return thread_ != nullptr; }
     size_t Count() const;
-    // How many items, from the first on, are looked up; Result(i) is ready for i below it.
+    // How many items, from the first on, are looked up; Result(i) may be read, once, for i
+    // below it.
     size_t Done() const;
     LookedUpItem& Result(size_t index);
 

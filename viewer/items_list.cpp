@@ -119,7 +119,7 @@ void AnswerDisplayInfo(ItemTable& table, IconsByExtension& byName, NMLVDISPINFOW
     }
 }
 
-int FindRow(const ItemTable& table, const NMLVFINDITEMW& request) {
+int FindRow(ItemTable& table, const NMLVFINDITEMW& request) {
     const LVFINDINFOW& find = request.lvfi;
     if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || find.psz == nullptr) return -1;
     return table.FindByName(find.psz, request.iStart, (find.flags & LVFI_WRAP) != 0);
@@ -158,7 +158,7 @@ void SortRows(HWND list, ItemTable& table, int column, bool descending) {
     if (focusItem >= 0) ListView_EnsureVisible(list, table.RowOfItem(focusItem), FALSE);
 }
 
-std::vector<const ItemInfo*> ChosenItems(HWND list, const ItemTable& table) {
+std::vector<const ItemInfo*> ChosenItems(HWND list, ItemTable& table) {
     std::vector<const ItemInfo*> chosen;
     for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0 && row < table.Count();
          row = ListView_GetNextItem(list, row, LVNI_SELECTED))

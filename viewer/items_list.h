@@ -29,10 +29,10 @@ using IconsByExtension = std::map<std::wstring, int>;
 void AnswerDisplayInfo(ItemTable& table, IconsByExtension& byName, NMLVDISPINFOW& request);
 
 // The row for the list's incremental search by name, or -1.
-int FindRow(const ItemTable& table, const NMLVFINDITEMW& request);
+int FindRow(ItemTable& table, const NMLVFINDITEMW& request);
 
 // Sorts the rows and marks the column in the header; chosen items and the focus stay on
 // the items they were on, and the focused one stays in view.
 void SortRows(HWND list, ItemTable& table, int column, bool descending);
 
-std::vector<const ItemInfo*> ChosenItems(HWND list, const ItemTable& table);
+std::vector<const ItemInfo*> ChosenItems(HWND list, ItemTable& table);

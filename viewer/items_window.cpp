@@ -22,14 +22,15 @@ namespace {
 constexpr wchar_t kClassName[] = L"VelluMaxViewerItems";
 constexpr int kListId = 100;
 constexpr int kStatusId = 101;
-// Posted once before the message loop: the look-up starts when the loop answers it.
+// Sent by the message loop when it first has nothing to do: the look-up starts then.
 constexpr UINT kStartLookup = WM_APP + 1;
 // Posted by the look-up as results come in.
 constexpr UINT kLookupProgress = WM_APP + 2;
 
 struct ItemsWindow {
-    ItemsWindow(const ViewerStart& start, const ViewerTexts& t, bool year)
-        : texts(&t), yearFirst(year), fromList(start.fromList), table(start.items),
+    ItemsWindow(ViewerStart& start, const ViewerTexts& t, bool year)
+        : texts(&t), yearFirst(year), fromList(start.fromList),
+          table(std::make_shared<const std::vector<std::string>>(std::move(start.paths))),
           focusIndex(start.focusIndex) {}
 
     const ViewerTexts* texts;
@@ -225,7 +226,7 @@ LRESULT CALLBACK ItemsWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
                 OnDpiChanged(window, *state, LOWORD(wParam), *reinterpret_cast<RECT*>(lParam));
             return 0;
         case kStartLookup:
-            if (state != nullptr) StartLookup(window, *state);
+            if (state != nullptr && !state->lookup) StartLookup(window, *state);
             return 0;
         case kLookupProgress:
             if (state != nullptr) OnLookupProgress(window, *state);
@@ -244,7 +245,7 @@ LRESULT CALLBACK ItemsWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-int RunItemsWindow(HINSTANCE instance, const ViewerStart& start, const ViewerTexts& texts,
+int RunItemsWindow(HINSTANCE instance, ViewerStart& start, const ViewerTexts& texts,
                    bool yearFirst, int show) {
     ItemsWindow state(start, texts, yearFirst);
 
@@ -275,11 +276,11 @@ int RunItemsWindow(HINSTANCE instance, const ViewerStart& start, const ViewerTex
         SetWindowPos(window, nullptr, 0, 0, ScaleForDpi(800, state.dpi),
                      ScaleForDpi(480, state.dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    // Painted from the message loop, like every later paint: the start is not held up by
+    // drawing a page of rows.
     ShowWindow(window, show);
-    UpdateWindow(window);
     TraceStart("window", std::to_string(state.table.Count()) + " rows");
-    PostMessageW(window, kStartLookup, 0, 0);
-    int code = RunMessageLoop(window, false);
+    int code = RunMessageLoop(window, false, kStartLookup);
     state.lookup.reset();  // before the table that its messages would fill
     return code;
 }

@@ -8,5 +8,6 @@
 #include "viewer_session.h"
 #include "viewer_texts.h"
 
-int RunItemsWindow(HINSTANCE instance, const ViewerStart& start, const ViewerTexts& texts,
+// Takes the items' paths from start.
+int RunItemsWindow(HINSTANCE instance, ViewerStart& start, const ViewerTexts& texts,
                    bool yearFirst, int show);

@@ -93,19 +93,18 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
     // been able to write its list at all.
     if (paths.empty()) paths.push_back(request.path);
 
-    // Nothing here asks the file system about the items: the window shows them at once by
-    // the names given, and looks them up once it answers its messages.
+    // Nothing here asks the file system about the items, nor even takes their paths apart:
+    // the window shows them at once, and looks them up once it answers its messages.
     start.show = ViewerShow::Items;
     start.fromList = fromList;
-    start.items.reserve(paths.size());
-    for (const std::string& path : paths) start.items.push_back(NamedItem(path));
-    for (size_t i = 0; i < start.items.size(); ++i) {
-        if (SamePath(start.items[i].path, request.path)) {
+    start.paths = std::move(paths);
+    for (size_t i = 0; i < start.paths.size(); ++i) {
+        if (SamePath(start.paths[i], request.path)) {
             start.focusIndex = static_cast<int>(i);
             break;
         }
     }
-    start.title = ItemsWindowTitle(WidePath(request.path), static_cast<int>(start.items.size()),
+    start.title = ItemsWindowTitle(WidePath(request.path), static_cast<int>(start.paths.size()),
                                    fromList, texts);
     return start;
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "disk_info.h"
-#include "file_info.h"
 #include "viewer_texts.h"
 
 enum ViewerExitCode {
@@ -23,7 +22,7 @@ enum class ViewerShow { Nothing, Items, Disk };
 struct ViewerStart {
     ViewerShow show = ViewerShow::Nothing;
     int exitCode = kExitDone;  // for ViewerShow::Nothing
-    std::vector<ItemInfo> items;  // named only: not looked up yet
+    std::vector<std::string> paths;  // the items, as given: not looked up yet
     int focusIndex = 0;  // the item named on the command line
     bool fromList = false;
     DiskInfo disk;
