@@ -170,9 +170,9 @@ TEST(ReadListFile, ADeviceIsRefusedNotRead) {
     EXPECT_EQ(std::string(kFrenchTexts.ListNotAFileError) + "\\\\.\\NUL", g_lastMessage);
 }
 
-// The items are named from the list alone: asking the file system about each one is the
-// window's look-up, after it answers its messages.
-TEST(ViewerOnAList, NamesTheListedItemsAndFocusesTheNamedOne) {
+// The items are the list's paths as they are: asking the file system about each one is the
+// window's look-up, once it answers its messages.
+TEST(ViewerOnAList, TakesTheListedPathsAndFocusesTheNamedOne) {
     vmxtest::TempFolder folder;
     vmxtest::WriteFileBytes(folder.File("a.txt"), "aaa");
     vmxtest::WriteFileBytes(folder.File("b.txt"), "bbbbbb");
@@ -186,12 +186,9 @@ TEST(ViewerOnAList, NamesTheListedItemsAndFocusesTheNamedOne) {
 
     EXPECT_EQ(0, g_messages) << g_lastMessage;
     ASSERT_EQ(ViewerShow::Items, start.show);
-    ASSERT_EQ(3u, start.items.size());
-    EXPECT_EQ(folder.File("a.txt"), start.items[0].path);
-    EXPECT_EQ(L"b.txt", start.items[1].name);
-    EXPECT_EQ(WidePath(folder.Path()), start.items[1].folder);
-    EXPECT_FALSE(start.items[1].exists || start.items[1].size != 0)
-        << "b.txt was looked up before any window";
+    ASSERT_EQ(3u, start.paths.size());
+    EXPECT_EQ(folder.File("a.txt"), start.paths[0]);
+    EXPECT_EQ(folder.File("gone"), start.paths[2]);
     EXPECT_EQ(1, start.focusIndex) << "the path before /f is the one to focus";
     EXPECT_EQ(L"VelluMax - 3 \x00E9l\x00E9ments", start.title);
     EXPECT_FALSE(vmxtest::FileExists(list)) << "the list was left behind";
@@ -206,8 +203,8 @@ TEST(ViewerOnAList, AnEmptyListFallsBackToTheNamedPath) {
         viewertest::Quoted(folder.File("only.txt")) + " /f " + viewertest::Quoted(list);
     ViewerStart start = PrepareViewer(line.c_str(), kFrenchTexts);
     ASSERT_EQ(ViewerShow::Items, start.show);
-    ASSERT_EQ(1u, start.items.size());
-    EXPECT_EQ(folder.File("only.txt"), start.items[0].path);
+    ASSERT_EQ(1u, start.paths.size());
+    EXPECT_EQ(folder.File("only.txt"), start.paths[0]);
     EXPECT_EQ(L"VelluMax - " + WidePath(folder.File("only.txt")), start.title);
 }
 
