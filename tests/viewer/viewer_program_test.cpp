@@ -5,13 +5,18 @@
 // After windows.h, whose types it uses.
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "formatting.h"
+#include "item_rows.h"
 #include "quoted.h"
 #include "test_files.h"
 #include "viewer_process.h"
 #include "viewer_texts.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -108,10 +113,14 @@ TEST(ViewerProgram, AListThatCannotBeOpenedEndsWithItsOwnCode) {
         EXPECT_EQ(2u, ExitCodeOf(std::string("\"C:\\x\" /f ") + device)) << device;
 }
 
-const char* ExpectedProductName() {
+const ViewerTexts& ExpectedTexts() {
     const char* locale = std::getenv("LC_ALL");
     bool japanese = locale != nullptr && std::string(locale).rfind("ja", 0) == 0;
-    return japanese ? kJapaneseTexts.ProductName : kFrenchTexts.ProductName;
+    return japanese ? kJapaneseTexts : kFrenchTexts;
+}
+
+const char* ExpectedProductName() {
+    return ExpectedTexts().ProductName;
 }
 
 std::string TitleOf(HWND window) {
@@ -166,6 +175,142 @@ TEST(ViewerWindows, AListShowsEveryItemAndIsDeleted) {
     ASSERT_NE(nullptr, listView);
     EXPECT_EQ(3, SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
     EXPECT_FALSE(vmxtest::FileExists(list)) << "the list file was not deleted";
+    CloseWithEscape(window, viewer);
+}
+
+// The viewer traces what it does into a file of the test for one scope.
+class TracedViewer {
+public:
+    explicit TracedViewer(const std::string& file) : file_(file) {
+        SetEnvironmentVariableA("VMXTOOL_TRACE", file.c_str());
+    }
+    ~TracedViewer() { SetEnvironmentVariableA("VMXTOOL_TRACE", nullptr); }
+    TracedViewer(const TracedViewer&) = delete;
+    TracedViewer& operator=(const TracedViewer&) = delete;
+
+    // The trace once it holds `line`, or as it is when it never does (a bounded wait).
+    std::string WaitFor(const std::string& line) const {
+        std::string bytes;
+        for (int i = 0; i < 600 && bytes.find(line) == std::string::npos; ++i, Sleep(50))
+            bytes = vmxtest::FileExists(file_) ? vmxtest::ReadFileBytes(file_) : "";
+        return bytes;
+    }
+
+private:
+    std::string file_;
+};
+
+// A list as the extension writes it, in the temporary folder, so that the viewer takes it
+// as its own.
+std::string TemporaryList(const std::vector<std::string>& paths) {
+    char temp[MAX_PATH + 1] = {}, list[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof temp, temp);
+    if (GetTempFileNameA(temp, "VM", 0, list) == 0) return "";
+    std::string bytes = std::to_string(paths.size()) + "\r\n";
+    for (const std::string& path : paths) bytes += path + "\r\n";
+    vmxtest::WriteFileBytes(list, bytes);
+    return list;
+}
+
+std::wstring StatusCount(HWND window) {
+    HWND status = FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr);
+    wchar_t text[256] = {};
+    // Sent, not GetWindowText, which would not ask another process: the first part.
+    if (status != nullptr) SendMessageW(status, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// With thousands of items the window shows and its message loop runs before the viewer
+// asks the file system about the first one: the shell that waits for the viewer to be
+// ready goes on at once. The look-up follows, and the status bar ends counting them all.
+TEST(ViewerWindows, ThousandsOfItemsShowBeforeAnyIsLookedUp) {
+    if (!viewertest::HasDisplay())
+        GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
+    vmxtest::TempFolder folder;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 8192; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "IMG_%05d.jpg", i);
+        paths.push_back(folder.File(name));  // missing ones are looked up all the same
+    }
+    std::string list = TemporaryList(paths);
+    ASSERT_FALSE(list.empty());
+    TracedViewer trace(folder.File("trace.txt"));
+    ViewerProcess viewer(viewertest::Quoted(paths.back()) + " /f " + viewertest::Quoted(list));
+    HWND window = viewer.WaitForWindow("VelluMaxViewerItems");
+    ASSERT_NE(nullptr, window) << "no items window appeared";
+
+    std::string lines = trace.WaitFor("looked up: 8192\r\n");
+    size_t shown = lines.find("window: 8192 rows\r\n");
+    size_t loop = lines.find("loop: running\r\n");
+    size_t lookup = lines.find("lookup: started\r\n");
+    ASSERT_NE(std::string::npos, lookup) << "the look-up never started";
+    EXPECT_LT(shown, loop) << "the loop ran before the window showed";
+    EXPECT_LT(loop, lookup) << "an item was looked up before the message loop ran";
+    EXPECT_NE(std::string::npos, lines.find("looked up: 8192\r\n")) << "the look-up stopped";
+
+    HWND items = FindWindowExA(window, nullptr, "SysListView32", nullptr);
+    ASSERT_NE(nullptr, items);
+    EXPECT_EQ(8192, SendMessageA(items, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(8191, SendMessageA(items, LVM_GETNEXTITEM, -1, LVNI_FOCUSED))
+        << "the item named on the command line has the focus";
+    const std::wstring all = ShownText(ItemCountText(8192, ExpectedTexts()), ExpectedTexts());
+    for (int i = 0; i < 100 && StatusCount(window) != all; ++i) Sleep(50);
+    EXPECT_EQ(all, StatusCount(window)) << "the status bar did not end counting every item";
+    CloseWithEscape(window, viewer);
+}
+
+// A virtual list keeps its items where they are and reorders its rows: after each sort
+// every row shows the item it now holds, with that item's size, and the item named on
+// the command line stays chosen wherever it moves.
+TEST(ViewerWindows, ASortedListShowsEachItemInItsNewRow) {
+    if (!viewertest::HasDisplay())
+        GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
+    vmxtest::TempFolder folder;
+    const int sizes[] = {5, 30, 1};  // c, a, b
+    const char* names[] = {"c.txt", "a.txt", "b.txt"};
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i) {
+        paths.push_back(folder.File(names[i]));
+        vmxtest::WriteFileBytes(paths.back(), std::string(sizes[i], 'x'));
+    }
+    TracedViewer trace(folder.File("trace.txt"));
+    ViewerProcess viewer(viewertest::Quoted(paths[0]) + " /f " +
+                         viewertest::Quoted(TemporaryList(paths)));
+    HWND window = viewer.WaitForWindow("VelluMaxViewerItems");
+    ASSERT_NE(nullptr, window) << "no items window appeared";
+    HWND list = FindWindowExA(window, nullptr, "SysListView32", nullptr);
+    ASSERT_NE(nullptr, list);
+    trace.WaitFor("looked up: 3\r\n");
+
+    const ViewerTexts& texts = ExpectedTexts();
+    auto rows = [&] {
+        std::wstring shown;
+        for (int row = 0; row < 3; ++row) {
+            shown += viewer.ListText(list, row, kColumnName) + L" " +
+                     viewer.ListText(list, row, kColumnSize) + L"; ";
+        }
+        return shown;
+    };
+    auto expect = [&](std::vector<int> order) {
+        std::wstring shown;
+        for (int i : order)
+            shown += WidePath(names[i]) + L" " + ShownText(FormatSize(sizes[i], texts), texts) + L"; ";
+        return shown;
+    };
+    auto sortBy = [&](int column, const std::wstring& wanted) {
+        viewertest::ClickColumn(list, column);
+        for (int i = 0; i < 100 && rows() != wanted; ++i) Sleep(50);
+        return rows();
+    };
+    EXPECT_EQ(expect({0, 1, 2}), rows()) << "before any sort: the list's order";
+    EXPECT_EQ(expect({1, 2, 0}), sortBy(kColumnName, expect({1, 2, 0})));
+    EXPECT_EQ(2, SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)) << "c.txt's row";
+    EXPECT_EQ(expect({2, 0, 1}), sortBy(kColumnSize, expect({2, 0, 1})));
+    EXPECT_EQ(1, SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)) << "c.txt's row";
+    EXPECT_EQ(expect({1, 0, 2}), sortBy(kColumnSize, expect({1, 0, 2}))) << "size, descending";
+    EXPECT_EQ(1, SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)) << "c.txt's row";
+    EXPECT_EQ(1, SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
     CloseWithEscape(window, viewer);
 }
 
