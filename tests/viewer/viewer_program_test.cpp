@@ -64,7 +64,9 @@ struct IconGroup {
 };
 #pragma pack(pop)
 
-TEST(ViewerProgram, HasAnIconIn32And16Pixels) {
+// Every size a frame's small and big icons take from 100 % to 200 % scaling, so that
+// Windows never stretches one.
+TEST(ViewerProgram, HasAnIconInEverySizeThatScalingAsksFor) {
     HMODULE module =
         LoadLibraryExA(viewertest::ViewerProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module);
@@ -72,16 +74,16 @@ TEST(ViewerProgram, HasAnIconIn32And16Pixels) {
     ASSERT_NE(nullptr, found) << "no icon group 1";
     const auto* group = static_cast<const IconGroup*>(LockResource(LoadResource(module, found)));
     ASSERT_NE(nullptr, group);
-    ASSERT_EQ(2, group->count);
-    bool has32 = false, has16 = false;
+    std::vector<int> sizes;
     for (int i = 0; i < group->count; ++i) {
         const IconGroupEntry& e = group->entries[i];
-        has32 |= e.width == 32 && e.height == 32;
-        has16 |= e.width == 16 && e.height == 16;
+        EXPECT_EQ(e.width, e.height);
+        EXPECT_EQ(32, e.bitCount) << "with alpha";
+        sizes.push_back(e.width);
         EXPECT_NE(nullptr, FindResourceA(module, MAKEINTRESOURCEA(e.id), MAKEINTRESOURCEA(3)))
             << "icon image " << e.id << " is missing";
     }
-    EXPECT_TRUE(has32 && has16) << "expected 32x32 and 16x16 images";
+    EXPECT_EQ((std::vector<int>{16, 20, 24, 32, 40, 48, 64}), sizes);
     FreeLibrary(module);
 }
 
