@@ -333,4 +333,89 @@ TEST(ViewerWindows, DiskInformationHasItsOwnWindow) {
     EXPECT_EQ(0u, code);
 }
 
+// The screen's dpi for the programs started in a scope: Wine reads it from the prefix's
+// registry as each program starts. The old setting comes back at scope exit.
+class ScopedScreenDpi {
+public:
+    explicit ScopedScreenDpi(DWORD dpi) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr);
+        DWORD size = sizeof old_;
+        hadOld_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+        RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                       sizeof dpi);
+    }
+    ~ScopedScreenDpi() {
+        if (hadOld_)
+            RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_),
+                           sizeof old_);
+        else
+            RegDeleteValueA(key_, "LogPixels");
+        RegCloseKey(key_);
+    }
+    ScopedScreenDpi(const ScopedScreenDpi&) = delete;
+    ScopedScreenDpi& operator=(const ScopedScreenDpi&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool hadOld_ = false;
+};
+
+struct Layout {
+    int windowWidth;
+    int columns[4];
+    int diskClientWidth;
+};
+
+Layout LayoutAt(DWORD dpi, const std::string& file, const std::string& folder) {
+    ScopedScreenDpi screen(dpi);
+    Layout layout = {};
+    {
+        ViewerProcess viewer(viewertest::Quoted(file));
+        HWND window = viewer.WaitForWindow("VelluMaxViewerItems");
+        EXPECT_NE(nullptr, window) << "no items window at " << dpi << " dpi";
+        if (window == nullptr) return layout;
+        RECT frame;
+        GetWindowRect(window, &frame);
+        layout.windowWidth = frame.right - frame.left;
+        HWND list = FindWindowExA(window, nullptr, "SysListView32", nullptr);
+        for (int i = 0; i < 4; ++i)
+            layout.columns[i] = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+        CloseWithEscape(window, viewer);
+    }
+    ViewerProcess disk(viewertest::Quoted(folder) + " /dinfo");
+    HWND window = disk.WaitForWindow("VelluMaxViewerDisk");
+    EXPECT_NE(nullptr, window) << "no disk window at " << dpi << " dpi";
+    if (window == nullptr) return layout;
+    RECT client;
+    GetClientRect(window, &client);
+    layout.diskClientWidth = client.right;
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    DWORD code = 0;
+    EXPECT_TRUE(disk.WaitForExit(code));
+    return layout;
+}
+
+// At 150 % (144 dpi) both windows and the list's columns are laid out half as large again
+// as at 100 %, where they keep their sizes. Changes the prefix's dpi: runs alone.
+TEST(ViewerWindows, LaysOutItsWindowsForTheScreensDpi) {
+    if (!viewertest::HasDisplay())
+        GTEST_SKIP() << "no display (DISPLAY is not set): windows not shown";
+    vmxtest::TempFolder folder;
+    std::string file = folder.File("shown.txt");
+    vmxtest::WriteFileBytes(file, "hello");
+    Layout normal = LayoutAt(96, file, folder.Path());
+    EXPECT_EQ(800, normal.windowWidth);
+    EXPECT_EQ(220, normal.columns[0]);
+    EXPECT_EQ(130, normal.columns[3]);
+    EXPECT_EQ(460, normal.diskClientWidth);
+    Layout large = LayoutAt(144, file, folder.Path());
+    EXPECT_EQ(1200, large.windowWidth);
+    EXPECT_EQ((std::vector<int>{330, 420, 180, 195}),
+              std::vector<int>(large.columns, large.columns + 4));
+    EXPECT_EQ(690, large.diskClientWidth);
+}
+
 }  // namespace
