@@ -110,15 +110,13 @@ Figure ViewerStartBench(const std::string& folder) {
     std::vector<std::string> two = MakeFiles(twoFolder, 2);
     StartViewer(viewer, two);  // the first start of a program pays for loading its DLLs
 
-    std::vector<double> t =
-        MedianSeconds(kSamples, {[&] { return StartViewer(viewer, many); },
-                                 [&] { return StartViewer(viewer, two); }});
+    std::vector<double> t = MedianSeconds(kSamples, {[&] { return StartViewer(viewer, many); },
+                                                     [&] { return StartViewer(viewer, two); }});
     RemoveFiles(manyFolder, many);
     RemoveFiles(twoFolder, two);
 
     PrintTitle("5. WinExec of the built viewer until it waits for messages");
-    std::printf("  median of %d samples; each window is closed before the next start\n",
-                kSamples);
+    std::printf("  median of %d samples; each window is closed before the next start\n", kSamples);
     PrintRows({{"list of 8192 files on disk", t[0]}, {"list of 2 files on disk", t[1]}}, 1, "ms");
     return {"5 viewer start, 8192 files against 2", t[0], t[1], "ms", 1.2};
 }

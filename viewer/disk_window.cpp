@@ -54,9 +54,9 @@ void PlaceChildren(const DiskWindow& state) {
     MoveWindow(state.list, scaled(kMargin), scaled(kMargin), scaled(width), scaled(kListHeight),
                TRUE);
     ListView_SetColumnWidth(state.list, 0, scaled(kLabelColumn));
-    ListView_SetColumnWidth(state.list, 1,
-                            scaled(width) - scaled(kLabelColumn) -
-                                SystemMetricForDpi(SM_CXVSCROLL, state.dpi));
+    ListView_SetColumnWidth(
+        state.list, 1,
+        scaled(width) - scaled(kLabelColumn) - SystemMetricForDpi(SM_CXVSCROLL, state.dpi));
     MoveWindow(state.used, scaled(kMargin), scaled(barTop), scaled(width), scaled(16), TRUE);
     MoveWindow(state.bar, scaled(kMargin), scaled(barTop + 18), scaled(width), scaled(16), TRUE);
     MoveWindow(state.close, scaled(kClientWidth - kMargin - 96),
@@ -147,9 +147,9 @@ LRESULT CALLBACK DiskWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                              suggested.right - suggested.left, suggested.bottom - suggested.top,
                              SWP_NOZORDER | SWP_NOACTIVATE);
                 ApplyDpi(*state);
-                SetWindowIcons(window,
-                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)),
-                               IDI_VIEWER, state->dpi);
+                SetWindowIcons(
+                    window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)),
+                    IDI_VIEWER, state->dpi);
             }
             return 0;
         case WM_COMMAND:
@@ -188,9 +188,9 @@ int RunDiskWindow(HINSTANCE instance, const ViewerStart& start, const ViewerText
                                 ScaleForDpi(kClientHeight, systemDpi), kStyle, 0, systemDpi);
     HWND window = nullptr;
     if (RegisterClassExW(&windowClass)) {
-        window = CreateWindowExW(0, kClassName, start.title.c_str(), kStyle, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, frame.cx, frame.cy, nullptr, nullptr, instance,
-                                 &state);
+        window =
+            CreateWindowExW(0, kClassName, start.title.c_str(), kStyle, CW_USEDEFAULT,
+                            CW_USEDEFAULT, frame.cx, frame.cy, nullptr, nullptr, instance, &state);
     }
     if (window == nullptr) {
         ShowViewerMessage(texts.WindowError, texts);

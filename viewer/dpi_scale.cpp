@@ -32,15 +32,14 @@ UINT WindowDpi(HWND window) {
 }
 
 int SystemMetricForDpi(int index, UINT dpi) {
-    static const auto forDpi =
-        User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+    static const auto forDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
     if (forDpi != nullptr) return forDpi(index, dpi);
     return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
 }
 
 SIZE FrameForClient(int width, int height, DWORD style, DWORD exStyle, UINT dpi) {
-    static const auto adjustForDpi = User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>(
-        "AdjustWindowRectExForDpi");
+    static const auto adjustForDpi =
+        User32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
     RECT frame = {0, 0, width, height};
     if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, FALSE, exStyle, dpi))
         AdjustWindowRectEx(&frame, style, FALSE, exStyle);

@@ -7,8 +7,11 @@
 #include <utility>
 
 ItemTable::ItemTable(std::shared_ptr<const std::vector<std::string>> paths)
-    : paths_(std::move(paths)), entries_(paths_->size()), icons_(entries_.size(), -1),
-      order_(entries_.size()), rowOf_(entries_.size()) {
+    : paths_(std::move(paths)),
+      entries_(paths_->size()),
+      icons_(entries_.size(), -1),
+      order_(entries_.size()),
+      rowOf_(entries_.size()) {
     std::iota(order_.begin(), order_.end(), 0);
     std::iota(rowOf_.begin(), rowOf_.end(), 0);
 }
@@ -61,8 +64,8 @@ int ItemTable::FindByName(const std::wstring& prefix, int start, bool wrap) {
         int row = (start + n) % count;
         const std::wstring& name = ItemAt(row).name;
         if (static_cast<int>(name.size()) >= length &&
-            CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name.data(), length,
-                           prefix.data(), length) == CSTR_EQUAL)
+            CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name.data(), length, prefix.data(),
+                           length) == CSTR_EQUAL)
             return row;
     }
     return -1;

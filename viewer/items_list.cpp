@@ -24,8 +24,7 @@ void AddColumn(HWND list, int index, const std::wstring& title, int width, int f
 int IconByName(const std::wstring& name, IconsByExtension& byName) {
     size_t dot = name.rfind(L'.');
     std::wstring extension = dot == std::wstring::npos ? std::wstring() : name.substr(dot);
-    if (!extension.empty())
-        CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
+    if (!extension.empty()) CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
     auto known = byName.find(extension);
     if (known != byName.end()) return known->second;
     SHFILEINFOW info = {};
@@ -66,11 +65,11 @@ void MarkSortColumn(HWND list, int column, bool descending) {
 
 HWND CreateItemsList(HWND parent, int id, const ViewerTexts& texts, int count, UINT dpi) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT |
-                                    LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDATA,
-                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                instance, nullptr);
+    HWND list = CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+            LVS_OWNERDATA,
+        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (list == nullptr) return nullptr;
     ListView_SetExtendedListViewStyle(list,
                                       LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
@@ -125,7 +124,7 @@ int FindRow(ItemTable& table, const NMLVFINDITEMW& request) {
     return table.FindByName(find.psz, request.iStart, (find.flags & LVFI_WRAP) != 0);
 }
 
-void SortRows(HWND list, ItemTable& table, int column, bool descending) {
+void SortRows(HWND list, ItemTable& table, int column, bool descending, bool showFocus) {
     // A virtual list keeps its choice by row number: note it by item, and put it back on
     // the rows the items move to.
     const int count = table.Count();
@@ -155,7 +154,8 @@ void SortRows(HWND list, ItemTable& table, int column, bool descending) {
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, FALSE);
     MarkSortColumn(list, column, descending);
-    if (focusItem >= 0) ListView_EnsureVisible(list, table.RowOfItem(focusItem), FALSE);
+    if (showFocus && focusItem >= 0)
+        ListView_EnsureVisible(list, table.RowOfItem(focusItem), FALSE);
 }
 
 std::vector<const ItemInfo*> ChosenItems(HWND list, ItemTable& table) {

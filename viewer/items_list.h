@@ -32,7 +32,8 @@ void AnswerDisplayInfo(ItemTable& table, IconsByExtension& byName, NMLVDISPINFOW
 int FindRow(ItemTable& table, const NMLVFINDITEMW& request);
 
 // Sorts the rows and marks the column in the header; chosen items and the focus stay on
-// the items they were on, and the focused one stays in view.
-void SortRows(HWND list, ItemTable& table, int column, bool descending);
+// the items they were on. showFocus: the focused item is scrolled into view, as after a
+// click on a column; a sort the user did not ask for leaves the view where it is.
+void SortRows(HWND list, ItemTable& table, int column, bool descending, bool showFocus);
 
 std::vector<const ItemInfo*> ChosenItems(HWND list, ItemTable& table);

@@ -29,7 +29,9 @@ constexpr UINT kLookupProgress = WM_APP + 2;
 
 struct ItemsWindow {
     ItemsWindow(ViewerStart& start, const ViewerTexts& t, bool year)
-        : texts(&t), yearFirst(year), fromList(start.fromList),
+        : texts(&t),
+          yearFirst(year),
+          fromList(start.fromList),
           table(std::make_shared<const std::vector<std::string>>(std::move(start.paths))),
           focusIndex(start.focusIndex) {}
 
@@ -140,10 +142,10 @@ void OnLookupProgress(HWND window, ItemsWindow& state) {
     if (!state.table.AllLookedUp()) return;
     // Sorted while the sizes and dates were still coming: sorted again on all of them.
     if (state.sortColumn >= 0)
-        SortRows(state.list, state.table, state.sortColumn, state.sortDescending);
+        SortRows(state.list, state.table, state.sortColumn, state.sortDescending, false);
     if (!state.fromList && state.table.Count() == 1) {
-        std::wstring title = ItemsWindowTitle(state.table.ItemAt(0).shownPath, 1, false,
-                                              *state.texts);
+        std::wstring title =
+            ItemsWindowTitle(state.table.ItemAt(0).shownPath, 1, false, *state.texts);
         SetWindowTextW(window, title.c_str());
     }
 }
@@ -152,7 +154,7 @@ void SortBy(ItemsWindow& state, int column) {
     if (column < 0 || column >= kColumnCount) return;
     state.sortDescending = (column == state.sortColumn) ? !state.sortDescending : false;
     state.sortColumn = column;
-    SortRows(state.list, state.table, column, state.sortDescending);
+    SortRows(state.list, state.table, column, state.sortDescending, true);
 }
 
 // As UTF-16: the system gives ANSI readers the clipboard text they ask for.
@@ -176,14 +178,16 @@ void CopyToClipboard(HWND window, const std::wstring& text) {
 
 void OnListKey(HWND window, ItemsWindow& state, WORD key) {
     if ((GetKeyState(VK_CONTROL) & 0x8000) == 0) return;
-    if (key == 'C') CopyToClipboard(window, PathsForClipboard(ChosenItems(state.list, state.table)));
+    if (key == 'C')
+        CopyToClipboard(window, PathsForClipboard(ChosenItems(state.list, state.table)));
     if (key == 'A') ListView_SetItemState(state.list, -1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
 LRESULT OnListNotify(HWND window, ItemsWindow& state, NMHDR* header) {
     switch (header->code) {
         case LVN_GETDISPINFOW:
-            AnswerDisplayInfo(state.table, state.iconsByName, *reinterpret_cast<NMLVDISPINFOW*>(header));
+            AnswerDisplayInfo(state.table, state.iconsByName,
+                              *reinterpret_cast<NMLVDISPINFOW*>(header));
             break;
         case LVN_ODFINDITEMW:
             return FindRow(state.table, *reinterpret_cast<NMLVFINDITEMW*>(header));
@@ -245,8 +249,8 @@ LRESULT CALLBACK ItemsWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-int RunItemsWindow(HINSTANCE instance, ViewerStart& start, const ViewerTexts& texts,
-                   bool yearFirst, int show) {
+int RunItemsWindow(HINSTANCE instance, ViewerStart& start, const ViewerTexts& texts, bool yearFirst,
+                   int show) {
     ItemsWindow state(start, texts, yearFirst);
 
     WNDCLASSEXW windowClass = {};

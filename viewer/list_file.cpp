@@ -44,7 +44,8 @@ std::wstring ComparableFolder(const std::wstring& folder) {
     wchar_t longer[MAX_PATH + 1] = {};
     n = GetLongPathNameW(full, longer, MAX_PATH + 1);
     std::wstring result = (n == 0 || n > MAX_PATH) ? std::wstring(full) : std::wstring(longer);
-    while (result.size() > 3 && (result.back() == L'\\' || result.back() == L'/')) result.pop_back();
+    while (result.size() > 3 && (result.back() == L'\\' || result.back() == L'/'))
+        result.pop_back();
     if (!result.empty()) CharLowerBuffW(result.data(), static_cast<DWORD>(result.size()));
     return result;
 }

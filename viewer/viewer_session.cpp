@@ -83,9 +83,9 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
         }
         TraceStart("count", std::to_string(list.declaredCount));
         TraceStartLines("item", list.paths);
-        TraceStart("deleted", GetFileAttributesA(request.listFile.c_str()) == INVALID_FILE_ATTRIBUTES
-                                  ? "yes"
-                                  : "no");
+        TraceStart(
+            "deleted",
+            GetFileAttributesA(request.listFile.c_str()) == INVALID_FILE_ATTRIBUTES ? "yes" : "no");
         paths = std::move(list.paths);
         fromList = !paths.empty();
     }

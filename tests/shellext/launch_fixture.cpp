@@ -9,8 +9,8 @@ namespace {
 
 std::wstring Widened(const std::string& text) {
     std::wstring wide(text.size(), L'\0');
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                wide.data(), static_cast<int>(wide.size()));
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                static_cast<int>(wide.size()));
     wide.resize(n > 0 ? n : 0);
     return wide;
 }

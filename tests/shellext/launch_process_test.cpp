@@ -135,7 +135,8 @@ TEST_F(ViewerProcessTest, OnePathReachesTheViewerOnItsCommandLine) {
               Escaped(ReadFileBytes(folder_.File("command-line.txt"))));
     EXPECT_EQ("5", ReadFileBytes(folder_.File("show.txt"))) << "show command (SW_SHOW is 5)";
     EXPECT_FALSE(FileExists(folder_.File("list.bin"))) << "the viewer was given a list file";
-    EXPECT_TRUE(vmxtest::FolderEntries(lists_.Path()).empty()) << "a list file was written for one path";
+    EXPECT_TRUE(vmxtest::FolderEntries(lists_.Path()).empty())
+        << "a list file was written for one path";
 }
 
 // Names outside the code page of the one system or the other, selected through a Unicode
@@ -212,8 +213,8 @@ TEST_F(ViewerProcessTest, AListReachesTheViewerFromATemporaryFolderNamedOutsideT
     if (HWND window = FindWindowA("VelluMaxViewerItems", nullptr))
         PostMessageA(window, WM_CLOSE, 0, 0);
 
-    ASSERT_NE(std::string::npos, bytes.find("deleted: ")) << "no viewer read a list: "
-                                                          << Escaped(bytes);
+    ASSERT_NE(std::string::npos, bytes.find("deleted: "))
+        << "no viewer read a list: " << Escaped(bytes);
     EXPECT_NE(std::string::npos, bytes.find(std::string(" /f \"") + shortFolder + "\\VM"))
         << "the list is not named in the folder's short form " << shortFolder << ": "
         << Escaped(bytes);

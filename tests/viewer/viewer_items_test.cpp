@@ -112,9 +112,9 @@ protected:
         vmxtest::WriteFileBytes(folder_.File("c.txt"), std::string(5, 'c'));
         CreateDirectoryA(folder_.File("B").c_str(), nullptr);
         vmxtest::WriteFileBytes(folder_.File("a.txt"), std::string(30, 'a'));
-        paths_ = std::make_shared<const std::vector<std::string>>(std::vector<std::string>{
-            folder_.File("c.txt"), folder_.File("B"), folder_.File("a.txt"),
-            folder_.File("d.txt")});
+        paths_ = std::make_shared<const std::vector<std::string>>(
+            std::vector<std::string>{folder_.File("c.txt"), folder_.File("B"),
+                                     folder_.File("a.txt"), folder_.File("d.txt")});
     }
 
     // Takes results until every item is in; false if the look-up never finishes.

@@ -218,9 +218,8 @@ TEST(ViewerOnAList, TracesWhatItReadWhenAsked) {
     PrepareViewer("\"C:\\\" /dinfo", kFrenchTexts);
     SetEnvironmentVariableA("VMXTOOL_TRACE", nullptr);
     PrepareViewer("\"C:\\c.txt\"", kFrenchTexts);  // no longer traced
-    EXPECT_EQ(
-        "count: 5\r\nitem: C:\\a.txt\r\nitem: C:\\b.txt\r\ndeleted: yes\r\ndinfo: C:\\\r\n",
-        vmxtest::ReadFileBytes(trace));
+    EXPECT_EQ("count: 5\r\nitem: C:\\a.txt\r\nitem: C:\\b.txt\r\ndeleted: yes\r\ndinfo: C:\\\r\n",
+              vmxtest::ReadFileBytes(trace));
 }
 
 TEST(ViewerOnAList, AListThatCannotBeOpenedIsToldNotShown) {

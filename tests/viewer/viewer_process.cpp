@@ -127,7 +127,8 @@ std::wstring ViewerProcess::ListText(HWND list, int row, int column) {
 void ClickColumn(HWND list, int column) {
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     int x = 0;
-    for (int i = 0; i < column; ++i) x += static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+    for (int i = 0; i < column; ++i)
+        x += static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
     x += static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)) / 2;
     LPARAM at = MAKELPARAM(x, 4);
     PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);

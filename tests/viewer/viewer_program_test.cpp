@@ -297,7 +297,8 @@ TEST(ViewerWindows, ASortedListShowsEachItemInItsNewRow) {
     auto expect = [&](std::vector<int> order) {
         std::wstring shown;
         for (int i : order)
-            shown += WidePath(names[i]) + L" " + ShownText(FormatSize(sizes[i], texts), texts) + L"; ";
+            shown +=
+                WidePath(names[i]) + L" " + ShownText(FormatSize(sizes[i], texts), texts) + L"; ";
         return shown;
     };
     auto sortBy = [&](int column, const std::wstring& wanted) {
