@@ -1,19 +1,31 @@
 #!/bin/sh
 # A private X display, and a Wine prefix that uses it, for the tests that show windows
 # (the CTest fixture "display"):
-#   display.sh start <dir> <wine-run.sh>   make the prefix, start Xvfb on a free display
+#   display.sh start <dir> <wine-run.sh>   make the prefix, start Xvfb on a free display and
+#                                          the prefix's Wine session on it
 #   display.sh stop <dir>                  end the prefix's Wine session and Xvfb
 # <dir>/number holds the display (":N"); wine-run.sh exports it as DISPLAY for tests that
 # name that file in VMX_DISPLAY_FILE. The prefix of its own keeps the Wine session with a
 # display apart from the one that the tests without a display share.
 set -u
 dir=$2
+wine_run=${3:-}
+
+# The session starts once, with its desktop on the display, before the tests run side by
+# side: two tests that both start it can see a program fail to start. It runs until stop.
+warm_up() {
+  WINEPREFIX="$dir/wineprefix" wineserver -p </dev/null >/dev/null 2>&1
+  VMX_DISPLAY_FILE="$dir/number" VMX_WINEPREFIX="$dir/wineprefix" "$wine_run" cmd.exe /c exit 0 \
+    </dev/null >/dev/null 2>&1
+  echo "display: Wine session ready"
+}
 case "$1" in
 start)
   mkdir -p "$dir"
-  VMX_WINEPREFIX="$dir/wineprefix" "$3" --make-prefix || exit $?
+  VMX_WINEPREFIX="$dir/wineprefix" "$wine_run" --make-prefix || exit $?
   if [ -s "$dir/pid" ] && [ -s "$dir/number" ] && kill -0 "$(cat "$dir/pid")" 2>/dev/null; then
     echo "display: Xvfb $(cat "$dir/number") is running"
+    warm_up
     exit 0
   fi
   for n in $(seq 160 259); do
@@ -26,6 +38,7 @@ start)
       echo "$pid" >"$dir/pid"
       echo ":$n" >"$dir/number"
       echo "display: Xvfb :$n started"
+      warm_up
       exit 0
     fi
     kill "$pid" 2>/dev/null
