@@ -1,6 +1,9 @@
 // bench_vmxtool: times the DLL's four costly moments against baselines of the same system
-// calls, in one run, and prints the medians, their ratios and the DLL's size.
-//   bench_vmxtool.exe    (vmxtool.dll and bench_empty.dll beside it)
+// calls, and the viewer's start on many items against a few, in one run, and prints the
+// medians, their ratios and the DLL's size.
+//   bench_vmxtool.exe [viewer]   (vmxtool.dll, bench_empty.dll and vmxtool.exe beside it;
+//                                the viewer's windows need a display; "viewer" times only
+//                                the viewer's start)
 #include <cstdio>
 #include <cstdlib>
 
@@ -43,7 +46,7 @@ std::string OwnFolder() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     std::string folder = OwnFolder();
     WIN32_FILE_ATTRIBUTE_DATA dll;
     if (!GetFileAttributesExA((folder + "vmxtool.dll").c_str(), GetFileExInfoStandard, &dll))
@@ -52,10 +55,16 @@ int main() {
     std::printf("bench_vmxtool: %d-bit, system language 0x%04X, code page %u\n",
                 int(sizeof(void*) * 8), GetSystemDefaultLangID(), GetACP());
     std::vector<bench::Figure> figures;
+    if (argc > 1 && std::string(argv[1]) == "viewer") {
+        figures.push_back(bench::ViewerStartBench(folder));
+        bench::PrintSummary(figures);
+        return 0;
+    }
     figures.push_back(bench::MenuBench());
     for (const bench::Figure& f : bench::SelectionBench()) figures.push_back(f);
     for (const bench::Figure& f : bench::LaunchBench()) figures.push_back(f);
     figures.push_back(bench::LoadBench(folder));
+    figures.push_back(bench::ViewerStartBench(folder));
     figures.push_back(
         {"vmxtool.dll file size against 64 KB", dll.nFileSizeLow / 1024.0, 64.0, "KB", 1.0});
     bench::PrintSummary(figures);

@@ -21,6 +21,9 @@ std::vector<Figure> LaunchBench();
 // Loading the built DLL up to its first menu item, against loading a DLL that does nothing.
 // Both DLLs lie in `folder`.
 Figure LoadBench(const std::string& folder);
+// WinExec of the built viewer (vmxtool.exe in `folder`) on a list of 8192 files, against a
+// list of 2. Its windows need a display.
+Figure ViewerStartBench(const std::string& folder);
 
 // A handler of the server linked into this program (the DLL's code, so that its system-call
 // table can be scripted), created through DllGetClassObject; the caller owns one reference.

@@ -21,6 +21,15 @@ add_test(NAME wineprefix.create COMMAND ${VMX_WINE_RUN} --make-prefix)
 set_tests_properties(wineprefix.create PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 300
                      SKIP_RETURN_CODE ${VMX_SKIP_CODE})
 
+# Tests that show windows run on a private Xvfb display, in a prefix of their own.
+set(VMX_DISPLAY_DIR ${CMAKE_BINARY_DIR}/display)
+add_test(NAME display.start
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/display.sh start ${VMX_DISPLAY_DIR} ${VMX_WINE_RUN})
+add_test(NAME display.stop COMMAND ${CMAKE_SOURCE_DIR}/tests/display.sh stop ${VMX_DISPLAY_DIR})
+set_tests_properties(display.start PROPERTIES FIXTURES_SETUP display TIMEOUT 300
+                     SKIP_RETURN_CODE ${VMX_SKIP_CODE})
+set_tests_properties(display.stop PROPERTIES FIXTURES_CLEANUP display)
+
 # GoogleTest, built from Debian's source package with the cross toolchain.
 set(VMX_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 if(NOT EXISTS ${VMX_GTEST_SOURCE}/CMakeLists.txt)
@@ -38,11 +47,19 @@ endforeach()
 
 include(GoogleTest)
 
-# vmx_add_wine_test(<target> [LANGS fr ja en] [ENV VAR=value ...] [TIMEOUT s] [RUN_SERIAL])
+# vmx_add_wine_test(<target> [LANGS fr ja en] [ENV VAR=value ...] [TIMEOUT s] [RUN_SERIAL]
+#                   [DISPLAY])
 # Adds one CTest test per GoogleTest case of <target>. With LANGS, every case runs once
-# per language under the matching LC_ALL, so Wine reports that language for real.
+# per language under the matching LC_ALL, so Wine reports that language for real. With
+# DISPLAY, the cases run on the private display, in its prefix.
 function(vmx_add_wine_test target)
-  cmake_parse_arguments(ARG "RUN_SERIAL" "TIMEOUT" "LANGS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "RUN_SERIAL;DISPLAY" "TIMEOUT" "LANGS;ENV" ${ARGN})
+  set(fixtures wineprefix)
+  if(ARG_DISPLAY)
+    list(APPEND ARG_ENV VMX_DISPLAY_FILE=${VMX_DISPLAY_DIR}/number
+         VMX_WINEPREFIX=${VMX_DISPLAY_DIR}/wineprefix)
+    list(APPEND fixtures display)
+  endif()
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
@@ -64,7 +81,7 @@ function(vmx_add_wine_test target)
       set(prefix "${target}.${lang}.")
     endif()
     gtest_add_tests(TARGET ${target} TEST_PREFIX ${prefix} TEST_LIST added)
-    set_tests_properties(${added} PROPERTIES FIXTURES_REQUIRED wineprefix
+    set_tests_properties(${added} PROPERTIES FIXTURES_REQUIRED "${fixtures}"
                          TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}"
                          SKIP_RETURN_CODE ${VMX_SKIP_CODE})
     if(ARG_RUN_SERIAL)

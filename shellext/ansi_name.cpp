@@ -83,3 +83,15 @@ SIZE_T WideNameToAnsi(const BYTE* name, SIZE_T length, char (&path)[MAX_PATH]) {
     if (n < 0) n = NoBestFitAnsi(wide, cut, path);
     return static_cast<SIZE_T>(n);
 }
+
+bool TempFolderAnsi(char (&folder)[MAX_PATH + 1]) {
+    DWORD n = GetTempPathA(MAX_PATH, folder);
+    if (n == 0 || n > MAX_PATH) return false;
+    WCHAR wide[MAX_PATH + 1];
+    char ansi[MAX_PATH];
+    n = GetTempPathW(MAX_PATH + 1, wide);
+    if (n == 0 || n > MAX_PATH || ExactAnsi(wide, static_cast<int>(n), ansi) >= 0) return true;
+    int shortLength = ShortAnsi(wide, ansi);
+    if (shortLength >= 0) std::memcpy(folder, ansi, shortLength + 1);
+    return true;
+}

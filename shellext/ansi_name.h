@@ -15,3 +15,8 @@ SIZE_T CopyAnsiName(const BYTE* name, SIZE_T length, char (&path)[MAX_PATH]);
 // path, which opens the same file; without one, the conversion without best fit, whose '?'
 // cannot name another file. Returns the bytes written before the zero.
 SIZE_T WideNameToAnsi(const BYTE* name, SIZE_T length, char (&path)[MAX_PATH]);
+
+// The temporary folder as GetTempPathA gives it (false when that fails or does not fit),
+// unless its name lies outside the code page: that answer then names no folder, and the
+// folder's short form, which the code page holds, takes its place where the volume has one.
+bool TempFolderAnsi(char (&folder)[MAX_PATH + 1]);

@@ -1,5 +1,6 @@
 #include "viewer_launch.h"
 
+#include "ansi_name.h"
 #include "list_file.h"
 #include "system_calls.h"
 
@@ -42,8 +43,7 @@ HRESULT LaunchViewer(const char* lastPath, char* const* selectedPaths, int selec
     }
 
     char tempFolder[MAX_PATH + 1];
-    DWORD n = GetTempPathA(MAX_PATH, tempFolder);
-    if (n == 0 || n > MAX_PATH) return S_OK;
+    if (!TempFolderAnsi(tempFolder)) return S_OK;
     char listName[MAX_PATH];
     if (GetTempFileNameA(tempFolder, "VM", 0, listName) == 0) return S_OK;
 

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "dpi_scale.h"
 #include "formatting.h"
 #include "item_rows.h"
 #include "message_loop.h"
@@ -14,31 +15,59 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"VelluMaxViewerDisk";
+// The layout at 96 dpi; every other dpi scales it.
 constexpr int kClientWidth = 460;
 constexpr int kClientHeight = 290;
 constexpr int kMargin = 12;
+constexpr int kListHeight = 178;
+constexpr int kLabelColumn = 150;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 struct DiskWindow {
     const ViewerTexts* texts = nullptr;
     const DiskInfo* disk = nullptr;
+    UINT dpi = 96;
+    HWND list = nullptr;
+    HWND used = nullptr;
+    HWND bar = nullptr;
     HWND close = nullptr;
+    DpiFont font;
 };
 
 DiskWindow* StateOf(HWND window) {
     return reinterpret_cast<DiskWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-HWND Child(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style, int x,
-           int y, int width, int height, int id) {
+// Made where PlaceChildren puts it.
+HWND Child(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style,
+           int id) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
-    HWND child =
-        CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                        height, parent, reinterpret_cast<HMENU>(id), instance, nullptr);
-    if (child != nullptr) {
-        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-                     TRUE);
-    }
-    return child;
+    return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                           nullptr);
+}
+
+void PlaceChildren(const DiskWindow& state) {
+    auto scaled = [&](int pixels) { return ScaleForDpi(pixels, state.dpi); };
+    const int width = kClientWidth - 2 * kMargin;
+    const int barTop = kMargin + kListHeight + 14;
+    MoveWindow(state.list, scaled(kMargin), scaled(kMargin), scaled(width), scaled(kListHeight),
+               TRUE);
+    ListView_SetColumnWidth(state.list, 0, scaled(kLabelColumn));
+    ListView_SetColumnWidth(
+        state.list, 1,
+        scaled(width) - scaled(kLabelColumn) - SystemMetricForDpi(SM_CXVSCROLL, state.dpi));
+    MoveWindow(state.used, scaled(kMargin), scaled(barTop), scaled(width), scaled(16), TRUE);
+    MoveWindow(state.bar, scaled(kMargin), scaled(barTop + 18), scaled(width), scaled(16), TRUE);
+    MoveWindow(state.close, scaled(kClientWidth - kMargin - 96),
+               scaled(kClientHeight - kMargin - 26), scaled(96), scaled(26), TRUE);
+}
+
+// The stock dialog font suits the system's dpi; another monitor's gets it scaled.
+void ApplyDpi(DiskWindow& state) {
+    state.font.Apply(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), state.dpi,
+                     {state.list, state.used, state.bar, state.close});
+    PlaceChildren(state);
 }
 
 void AddColumn(HWND list, int index, const char* title, int width) {
@@ -67,32 +96,33 @@ void AddLine(HWND list, int index, const std::string& label, const std::string& 
 bool CreateChildren(HWND window, DiskWindow& state) {
     const ViewerTexts& t = *state.texts;
     const DiskInfo& disk = *state.disk;
-    int width = kClientWidth - 2 * kMargin;
+    state.dpi = WindowDpi(window);
 
-    HWND list = Child(window, WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                      WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL, kMargin, kMargin,
-                      width, 178, 100);
-    if (list == nullptr) return false;
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    AddColumn(list, 0, t.PropertyColumn, 150);
-    AddColumn(list, 1, t.ValueColumn, width - 150 - GetSystemMetrics(SM_CXVSCROLL));
+    state.list = Child(window, WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                       WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL, 100);
+    if (state.list == nullptr) return false;
+    ListView_SetExtendedListViewStyle(state.list, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    AddColumn(state.list, 0, t.PropertyColumn, 0);
+    AddColumn(state.list, 1, t.ValueColumn, 0);
     std::vector<std::pair<std::string, std::string>> lines = DiskLines(disk, t);
     for (size_t i = 0; i < lines.size(); ++i) {
-        AddLine(list, static_cast<int>(i), lines[i].first, lines[i].second);
+        AddLine(state.list, static_cast<int>(i), lines[i].first, lines[i].second);
     }
 
     int permille = UsedPermille(disk);
-    int barTop = kMargin + 178 + 14;
     std::string used = t.UsedShareLabel + FormatPermille(permille, t);
-    Child(window, 0, "STATIC", used.c_str(), SS_LEFT, kMargin, barTop, width, 16, 101);
-    HWND bar = Child(window, 0, PROGRESS_CLASSA, "", 0, kMargin, barTop + 18, width, 16, 102);
-    if (bar != nullptr) {
-        SendMessageA(bar, PBM_SETRANGE32, 0, 1000);
-        SendMessageA(bar, PBM_SETPOS, permille, 0);
+    state.used = Child(window, 0, "STATIC", used.c_str(), SS_LEFT, 101);
+    state.bar = Child(window, 0, PROGRESS_CLASSA, "", 0, 102);
+    if (state.bar != nullptr) {
+        SendMessageA(state.bar, PBM_SETRANGE32, 0, 1000);
+        SendMessageA(state.bar, PBM_SETPOS, permille, 0);
     }
-    state.close = Child(window, 0, "BUTTON", t.CloseButton, WS_TABSTOP | BS_DEFPUSHBUTTON,
-                        kClientWidth - kMargin - 96, kClientHeight - kMargin - 26, 96, 26, IDOK);
-    return state.close != nullptr;
+    state.close = Child(window, 0, "BUTTON", t.CloseButton, WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    if (state.close == nullptr) return false;
+    ApplyDpi(state);
+    SetWindowIcons(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)),
+                   IDI_VIEWER, state.dpi);
+    return true;
 }
 
 LRESULT CALLBACK DiskWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -108,6 +138,19 @@ LRESULT CALLBACK DiskWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return CreateChildren(window, *state) ? 0 : -1;
         case WM_SETFOCUS:
             if (state != nullptr && state->close != nullptr) SetFocus(state->close);
+            return 0;
+        case WM_DPICHANGED:
+            if (state != nullptr && state->close != nullptr) {
+                state->dpi = LOWORD(wParam);
+                const RECT& suggested = *reinterpret_cast<RECT*>(lParam);
+                SetWindowPos(window, nullptr, suggested.left, suggested.top,
+                             suggested.right - suggested.left, suggested.bottom - suggested.top,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+                ApplyDpi(*state);
+                SetWindowIcons(
+                    window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)),
+                    IDI_VIEWER, state->dpi);
+            }
             return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
@@ -140,18 +183,25 @@ int RunDiskWindow(HINSTANCE instance, const ViewerStart& start, const ViewerText
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
 
-    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const UINT systemDpi = SystemDpi();
+    SIZE frame = FrameForClient(ScaleForDpi(kClientWidth, systemDpi),
+                                ScaleForDpi(kClientHeight, systemDpi), kStyle, 0, systemDpi);
     HWND window = nullptr;
     if (RegisterClassExW(&windowClass)) {
-        window = CreateWindowExW(0, kClassName, start.title.c_str(), style, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                                 nullptr, nullptr, instance, &state);
+        window =
+            CreateWindowExW(0, kClassName, start.title.c_str(), kStyle, CW_USEDEFAULT,
+                            CW_USEDEFAULT, frame.cx, frame.cy, nullptr, nullptr, instance, &state);
     }
     if (window == nullptr) {
         ShowViewerMessage(texts.WindowError, texts);
         return kExitNoWindow;
+    }
+    // Opened on a monitor whose dpi is not the system's: sized for that one.
+    if (state.dpi != systemDpi) {
+        frame = FrameForClient(ScaleForDpi(kClientWidth, state.dpi),
+                               ScaleForDpi(kClientHeight, state.dpi), kStyle, 0, state.dpi);
+        SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(window, show);
     UpdateWindow(window);

@@ -20,6 +20,10 @@ struct ItemInfo {
     DWORD error = ERROR_SUCCESS;  // why the item could not be found
 };
 
+// What the path alone tells, without asking the file system: its name and folder as given.
+// Not found yet: exists stays false until the item is looked up.
+ItemInfo NamedItem(const std::string& path);
+// The item looked up: its long form, and whether and what it is.
 ItemInfo QueryItemInfo(const std::string& path);
 std::vector<ItemInfo> QueryItemInfos(const std::vector<std::string>& paths);
 
@@ -31,4 +35,5 @@ struct ItemTotals {
     unsigned long long bytes = 0;  // the files' sizes added up; folders are not walked
 };
 
+void AddToTotals(ItemTotals& totals, const ItemInfo& item);
 ItemTotals SumItems(const std::vector<ItemInfo>& items);

@@ -1,14 +1,20 @@
 #include "items_window.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "dpi_scale.h"
+#include "formatting.h"
+#include "item_lookup.h"
 #include "item_rows.h"
+#include "item_table.h"
+#include "items_list.h"
 #include "message_loop.h"
 #include "resource_ids.h"
+#include "start_trace.h"
 #include "wide_text.h"
 
 namespace {
@@ -16,57 +22,51 @@ namespace {
 constexpr wchar_t kClassName[] = L"VelluMaxViewerItems";
 constexpr int kListId = 100;
 constexpr int kStatusId = 101;
+// Sent by the message loop when it first has nothing to do: the look-up starts then.
+constexpr UINT kStartLookup = WM_APP + 1;
+// Posted by the look-up as results come in.
+constexpr UINT kLookupProgress = WM_APP + 2;
 
 struct ItemsWindow {
-    const ViewerTexts* texts = nullptr;
-    std::vector<ItemInfo> items;
-    std::vector<ItemRow> rows;
-    int focusIndex = 0;
+    ItemsWindow(ViewerStart& start, const ViewerTexts& t, bool year)
+        : texts(&t),
+          yearFirst(year),
+          fromList(start.fromList),
+          table(std::make_shared<const std::vector<std::string>>(std::move(start.paths))),
+          focusIndex(start.focusIndex) {}
+
+    const ViewerTexts* texts;
+    bool yearFirst;
+    bool fromList;
+    ItemTable table;
+    std::unique_ptr<ItemLookup> lookup;
+    IconsByExtension iconsByName;
+    int focusIndex;
     HWND list = nullptr;
     HWND status = nullptr;
     int sortColumn = -1;
     bool sortDescending = false;
+    UINT dpi = 96;
+    HFONT listFont = nullptr;  // the fonts the controls came with
+    HFONT statusFont = nullptr;
+    DpiFont listDpiFont;
+    DpiFont statusDpiFont;
 };
 
 ItemsWindow* StateOf(HWND window) {
     return reinterpret_cast<ItemsWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-void AddColumn(HWND list, int index, const std::wstring& title, int width, int format) {
-    LVCOLUMNW column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-    column.fmt = format;
-    column.cx = width;
-    column.pszText = const_cast<wchar_t*>(title.c_str());
-    column.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
-}
-
-void FillList(ItemsWindow& state) {
-    HWND list = state.list;
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    ListView_SetItemCount(list, static_cast<int>(state.items.size()));
-    for (size_t i = 0; i < state.items.size(); ++i) {
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
-        item.iItem = static_cast<int>(i);
-        item.pszText = LPSTR_TEXTCALLBACKW;
-        item.iImage = I_IMAGECALLBACK;
-        item.lParam = static_cast<LPARAM>(i);
-        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    int focus = state.focusIndex;
-    if (focus >= 0 && focus < static_cast<int>(state.items.size())) {
-        ListView_SetItemState(list, focus, LVIS_FOCUSED | LVIS_SELECTED,
-                              LVIS_FOCUSED | LVIS_SELECTED);
-        ListView_EnsureVisible(list, focus, FALSE);
-    }
-}
-
+// Counts up while the look-up runs ("1 024 / 8 192 éléments"), then says what it says
+// for a finished list.
 void ShowStatus(const ItemsWindow& state) {
     const ViewerTexts& texts = *state.texts;
-    StatusTexts status = StatusFor(SumItems(state.items), texts);
+    const ItemTable& table = state.table;
+    StatusTexts status = StatusFor(table.Totals(), texts);
+    if (!table.AllLookedUp()) {
+        status.count = FormatByteCount(table.LookedUpCount(), texts) + " / " +
+                       ItemCountText(table.Count(), texts);
+    }
     const std::wstring parts[3] = {ShownText(status.count, texts),
                                    ShownText(status.breakdown, texts),
                                    ShownText(status.total, texts)};
@@ -74,31 +74,31 @@ void ShowStatus(const ItemsWindow& state) {
         SendMessageW(state.status, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(parts[i].c_str()));
 }
 
+void ApplyDpiFonts(ItemsWindow& state) {
+    state.listDpiFont.Apply(state.listFont, state.dpi, {state.list});
+    state.statusDpiFont.Apply(state.statusFont, state.dpi, {state.status});
+}
+
 bool CreateChildren(HWND window, ItemsWindow& state) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
-    state.list = CreateWindowExW(
-        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
-        0, 0, 0, 0, window, reinterpret_cast<HMENU>(kListId), instance, nullptr);
+    state.dpi = WindowDpi(window);
+    state.list = CreateItemsList(window, kListId, *state.texts, state.table.Count(), state.dpi);
     state.status =
         CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0,
                         0, window, reinterpret_cast<HMENU>(kStatusId), instance, nullptr);
     if (state.list == nullptr || state.status == nullptr) return false;
+    state.listFont = reinterpret_cast<HFONT>(SendMessageW(state.list, WM_GETFONT, 0, 0));
+    state.statusFont = reinterpret_cast<HFONT>(SendMessageW(state.status, WM_GETFONT, 0, 0));
+    if (state.dpi != SystemDpi()) ApplyDpiFonts(state);
+    SetWindowIcons(window, instance, IDI_VIEWER, state.dpi);
 
-    ListView_SetExtendedListViewStyle(state.list,
-                                      LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
-    // The shell's own small icons; shared, so the list must not destroy them.
-    SHFILEINFOW info = {};
-    HIMAGELIST icons = reinterpret_cast<HIMAGELIST>(
-        SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-    if (icons != nullptr) ListView_SetImageList(state.list, icons, LVSIL_SMALL);
-
-    const ViewerTexts& t = *state.texts;
-    AddColumn(state.list, kColumnName, ShownText(t.ColumnName, t), 220, LVCFMT_LEFT);
-    AddColumn(state.list, kColumnFolder, ShownText(t.ColumnFolder, t), 280, LVCFMT_LEFT);
-    AddColumn(state.list, kColumnSize, ShownText(t.ColumnSize, t), 120, LVCFMT_RIGHT);
-    AddColumn(state.list, kColumnModified, ShownText(t.ColumnModified, t), 130, LVCFMT_LEFT);
-    FillList(state);
+    int focus = state.focusIndex;
+    if (focus >= 0 && focus < state.table.Count()) {
+        ListView_SetItemState(state.list, focus, LVIS_FOCUSED | LVIS_SELECTED,
+                              LVIS_FOCUSED | LVIS_SELECTED);
+        ListView_SetSelectionMark(state.list, focus);
+        ListView_EnsureVisible(state.list, focus, FALSE);
+    }
     int parts[3] = {180, 440, -1};  // until the first layout sets them from the width
     SendMessageW(state.status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     ShowStatus(state);
@@ -118,72 +118,43 @@ void Layout(HWND window, const ItemsWindow& state) {
     MoveWindow(state.list, 0, 0, width, client.bottom - barHeight, TRUE);
 }
 
-int IconFor(const ItemInfo& item) {
-    SHFILEINFOW info = {};
-    UINT flags = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
-    DWORD attributes = 0;
-    if (!item.exists) {
-        // A missing item still gets the icon its name would have.
-        flags |= SHGFI_USEFILEATTRIBUTES;
-        attributes = FILE_ATTRIBUTE_NORMAL;
-    }
-    if (!SHGetFileInfoW(item.shownPath.c_str(), attributes, &info, sizeof info, flags)) return 0;
-    return info.iIcon;
+void OnDpiChanged(HWND window, ItemsWindow& state, UINT dpi, const RECT& suggested) {
+    ScaleColumns(state.list, state.dpi, dpi);
+    state.dpi = dpi;
+    ApplyDpiFonts(state);
+    SetWindowIcons(window, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)),
+                   IDI_VIEWER, dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout(window, state);
 }
 
-void AnswerDisplayInfo(ItemsWindow& state, NMLVDISPINFOW* request) {
-    LVITEMW& item = request->item;
-    size_t index = static_cast<size_t>(item.lParam);
-    if (index >= state.items.size()) return;
-    if ((item.mask & LVIF_TEXT) && item.iSubItem >= 0 && item.iSubItem < kColumnCount &&
-        item.cchTextMax > 0) {
-        lstrcpynW(item.pszText, state.rows[index].cells[item.iSubItem].c_str(), item.cchTextMax);
-    }
-    if (item.mask & LVIF_IMAGE) {
-        item.iImage = IconFor(state.items[index]);
-        item.mask |= LVIF_DI_SETITEM;  // looked up once per item
-    }
+void StartLookup(HWND window, ItemsWindow& state) {
+    TraceStart("loop", "running");
+    state.lookup = std::make_unique<ItemLookup>(state.table.Paths(), *state.texts, state.yearFirst,
+                                                window, kLookupProgress);
 }
 
-int CALLBACK CompareForSort(LPARAM left, LPARAM right, LPARAM context) {
-    const ItemsWindow& state = *reinterpret_cast<const ItemsWindow*>(context);
-    int r = CompareItems(state.items[static_cast<size_t>(left)],
-                         state.items[static_cast<size_t>(right)],
-                         static_cast<ItemColumn>(state.sortColumn));
-    return state.sortDescending ? -r : r;
+void OnLookupProgress(HWND window, ItemsWindow& state) {
+    if (!state.lookup || !state.table.TakeResults(*state.lookup)) return;
+    InvalidateRect(state.list, nullptr, FALSE);
+    ShowStatus(state);
+    if (!state.table.AllLookedUp()) return;
+    // Sorted while the sizes and dates were still coming: sorted again on all of them.
+    if (state.sortColumn >= 0)
+        SortRows(state.list, state.table, state.sortColumn, state.sortDescending, false);
+    if (!state.fromList && state.table.Count() == 1) {
+        std::wstring title =
+            ItemsWindowTitle(state.table.ItemAt(0).shownPath, 1, false, *state.texts);
+        SetWindowTextW(window, title.c_str());
+    }
 }
 
 void SortBy(ItemsWindow& state, int column) {
     if (column < 0 || column >= kColumnCount) return;
     state.sortDescending = (column == state.sortColumn) ? !state.sortDescending : false;
     state.sortColumn = column;
-    ListView_SortItems(state.list, CompareForSort, reinterpret_cast<LPARAM>(&state));
-
-    HWND header = ListView_GetHeader(state.list);
-    for (int i = 0; i < kColumnCount; ++i) {
-        HDITEMW h = {};
-        h.mask = HDI_FORMAT;
-        SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&h));
-        h.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (i == column) h.fmt |= state.sortDescending ? HDF_SORTDOWN : HDF_SORTUP;
-        SendMessageW(header, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&h));
-    }
-    int focus = ListView_GetNextItem(state.list, -1, LVNI_FOCUSED);
-    if (focus >= 0) ListView_EnsureVisible(state.list, focus, FALSE);
-}
-
-std::vector<const ItemInfo*> ChosenItems(const ItemsWindow& state) {
-    std::vector<const ItemInfo*> chosen;
-    for (int i = ListView_GetNextItem(state.list, -1, LVNI_SELECTED); i >= 0;
-         i = ListView_GetNextItem(state.list, i, LVNI_SELECTED)) {
-        LVITEMW item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = i;
-        if (SendMessageW(state.list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
-            chosen.push_back(&state.items[static_cast<size_t>(item.lParam)]);
-        }
-    }
-    return chosen;
+    SortRows(state.list, state.table, column, state.sortDescending, true);
 }
 
 // As UTF-16: the system gives ANSI readers the clipboard text they ask for.
@@ -207,8 +178,27 @@ void CopyToClipboard(HWND window, const std::wstring& text) {
 
 void OnListKey(HWND window, ItemsWindow& state, WORD key) {
     if ((GetKeyState(VK_CONTROL) & 0x8000) == 0) return;
-    if (key == 'C') CopyToClipboard(window, PathsForClipboard(ChosenItems(state)));
+    if (key == 'C')
+        CopyToClipboard(window, PathsForClipboard(ChosenItems(state.list, state.table)));
     if (key == 'A') ListView_SetItemState(state.list, -1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+LRESULT OnListNotify(HWND window, ItemsWindow& state, NMHDR* header) {
+    switch (header->code) {
+        case LVN_GETDISPINFOW:
+            AnswerDisplayInfo(state.table, state.iconsByName,
+                              *reinterpret_cast<NMLVDISPINFOW*>(header));
+            break;
+        case LVN_ODFINDITEMW:
+            return FindRow(state.table, *reinterpret_cast<NMLVFINDITEMW*>(header));
+        case LVN_COLUMNCLICK:
+            SortBy(state, reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+            break;
+        case LVN_KEYDOWN:
+            OnListKey(window, state, reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey);
+            break;
+    }
+    return 0;
 }
 
 LRESULT CALLBACK ItemsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -230,21 +220,25 @@ LRESULT CALLBACK ItemsWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_GETMINMAXINFO: {
             auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-            limits->ptMinTrackSize.x = 360;
-            limits->ptMinTrackSize.y = 200;
+            UINT dpi = state != nullptr ? state->dpi : WindowDpi(window);
+            limits->ptMinTrackSize.x = ScaleForDpi(360, dpi);
+            limits->ptMinTrackSize.y = ScaleForDpi(200, dpi);
             return 0;
         }
+        case WM_DPICHANGED:
+            if (state != nullptr && state->list != nullptr)
+                OnDpiChanged(window, *state, LOWORD(wParam), *reinterpret_cast<RECT*>(lParam));
+            return 0;
+        case kStartLookup:
+            if (state != nullptr && !state->lookup) StartLookup(window, *state);
+            return 0;
+        case kLookupProgress:
+            if (state != nullptr) OnLookupProgress(window, *state);
+            return 0;
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<NMHDR*>(lParam);
             if (state == nullptr || header->hwndFrom != state->list) break;
-            if (header->code == LVN_GETDISPINFOW) {
-                AnswerDisplayInfo(*state, reinterpret_cast<NMLVDISPINFOW*>(lParam));
-            } else if (header->code == LVN_COLUMNCLICK) {
-                SortBy(*state, reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem);
-            } else if (header->code == LVN_KEYDOWN) {
-                OnListKey(window, *state, reinterpret_cast<NMLVKEYDOWN*>(lParam)->wVKey);
-            }
-            return 0;
+            return OnListNotify(window, *state, header);
         }
         case WM_DESTROY:
             PostQuitMessage(kExitDone);
@@ -255,14 +249,9 @@ LRESULT CALLBACK ItemsWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-int RunItemsWindow(HINSTANCE instance, const ViewerStart& start, const ViewerTexts& texts,
-                   bool yearFirst, int show) {
-    ItemsWindow state;
-    state.texts = &texts;
-    state.items = start.items;
-    state.focusIndex = start.focusIndex;
-    state.rows.reserve(state.items.size());
-    for (const ItemInfo& item : state.items) state.rows.push_back(RowFor(item, texts, yearFirst));
+int RunItemsWindow(HINSTANCE instance, ViewerStart& start, const ViewerTexts& texts, bool yearFirst,
+                   int show) {
+    ItemsWindow state(start, texts, yearFirst);
 
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
@@ -276,16 +265,26 @@ int RunItemsWindow(HINSTANCE instance, const ViewerStart& start, const ViewerTex
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
     HWND window = nullptr;
+    const UINT systemDpi = SystemDpi();
     if (RegisterClassExW(&windowClass)) {
-        window =
-            CreateWindowExW(0, kClassName, start.title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 800, 480, nullptr, nullptr, instance, &state);
+        window = CreateWindowExW(0, kClassName, start.title.c_str(), WS_OVERLAPPEDWINDOW,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, ScaleForDpi(800, systemDpi),
+                                 ScaleForDpi(480, systemDpi), nullptr, nullptr, instance, &state);
     }
     if (window == nullptr) {
         ShowViewerMessage(texts.WindowError, texts);
         return kExitNoWindow;
     }
+    // Opened on a monitor whose dpi is not the system's: sized for that one.
+    if (state.dpi != systemDpi) {
+        SetWindowPos(window, nullptr, 0, 0, ScaleForDpi(800, state.dpi),
+                     ScaleForDpi(480, state.dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // Painted from the message loop, like every later paint: the start is not held up by
+    // drawing a page of rows.
     ShowWindow(window, show);
-    UpdateWindow(window);
-    return RunMessageLoop(window, false);
+    TraceStart("window", std::to_string(state.table.Count()) + " rows");
+    int code = RunMessageLoop(window, false, kStartLookup);
+    state.lookup.reset();  // before the table that its messages would fill
+    return code;
 }

@@ -1,6 +1,7 @@
 #include "list_file.h"
 
 #include "path_parts.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -34,16 +35,19 @@ std::string LowerAscii(std::string s) {
 }
 
 // The folder in its long form, lower case, without a trailing backslash, so that short
-// and long spellings of the temporary directory compare equal.
-std::string ComparableFolder(const std::string& folder) {
-    char full[MAX_PATH + 1] = {};
-    DWORD n = GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
-    if (n == 0 || n >= sizeof full) return {};
-    char longer[MAX_PATH + 1] = {};
-    n = GetLongPathNameA(full, longer, sizeof longer);
-    std::string result = (n == 0 || n >= sizeof longer) ? std::string(full) : std::string(longer);
-    while (result.size() > 3 && (result.back() == '\\' || result.back() == '/')) result.pop_back();
-    return LowerAscii(result);
+// and long spellings of the temporary directory compare equal. In UTF-16: a folder named
+// outside the code page has no ANSI long form, only its short one.
+std::wstring ComparableFolder(const std::wstring& folder) {
+    wchar_t full[MAX_PATH + 1] = {};
+    DWORD n = GetFullPathNameW(folder.c_str(), MAX_PATH + 1, full, nullptr);
+    if (n == 0 || n > MAX_PATH) return {};
+    wchar_t longer[MAX_PATH + 1] = {};
+    n = GetLongPathNameW(full, longer, MAX_PATH + 1);
+    std::wstring result = (n == 0 || n > MAX_PATH) ? std::wstring(full) : std::wstring(longer);
+    while (result.size() > 3 && (result.back() == L'\\' || result.back() == L'/'))
+        result.pop_back();
+    if (!result.empty()) CharLowerBuffW(result.data(), static_cast<DWORD>(result.size()));
+    return result;
 }
 
 }  // namespace
@@ -120,11 +124,11 @@ bool IsTemporaryListFile(const std::string& path) {
         name.compare(name.size() - 4, 4, ".tmp") != 0) {
         return false;
     }
-    char temp[MAX_PATH + 1] = {};
-    DWORD n = GetTempPathA(sizeof temp, temp);
-    if (n == 0 || n >= sizeof temp) return false;
-    std::string tempFolder = ComparableFolder(temp);
-    return !tempFolder.empty() && ComparableFolder(parts.folder) == tempFolder;
+    wchar_t temp[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    if (n == 0 || n > MAX_PATH) return false;
+    std::wstring tempFolder = ComparableFolder(temp);
+    return !tempFolder.empty() && ComparableFolder(WidePath(parts.folder)) == tempFolder;
 }
 
 bool ReadAndDisposeListFile(const std::string& path, ListContents& contents, DWORD& error) {

@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the viewer's icon and writes vmxtool.ico (32x32 and 16x16, 32-bit with alpha).
+"""Draws the viewer's icon and writes vmxtool.ico, 32-bit with alpha, in every size that
+Windows asks for at 100 % to 200 % scaling: 16, 20, 24 and 32 pixels for a window's small
+icon, 32, 40, 48 and 64 for its big one.
 
 A blue rounded tile with a white page and a magnifying glass: the viewer looks at files.
 Shapes are sampled 8x8 times per pixel for smooth edges. Run it again after changing the
@@ -9,6 +11,7 @@ import struct
 import sys
 
 SAMPLES = 8
+SIZES = (16, 20, 24, 32, 40, 48, 64)
 
 
 def inside_rounded(x, y, left, top, right, bottom, radius):
@@ -79,16 +82,16 @@ def dib(size):
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "vmxtool.ico"
-    images = [dib(32), dib(16)]
+    images = [dib(size) for size in SIZES]
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, image in zip((32, 16), images):
+    for size, image in zip(SIZES, images):
         data += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
         offset += len(image)
     data += b"".join(images)
     with open(out, "wb") as f:
         f.write(data)
-    print(f"make_icon: wrote {out} ({len(data)} bytes, 32x32 and 16x16)")
+    print(f"make_icon: wrote {out} ({len(data)} bytes, {', '.join(map(str, SIZES))} pixels)")
 
 
 if __name__ == "__main__":

@@ -1,8 +1,13 @@
 #include "message_loop.h"
 
-int RunMessageLoop(HWND window, bool dialogKeys) {
+int RunMessageLoop(HWND window, bool dialogKeys, UINT idleMessage) {
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    for (;;) {
+        if (idleMessage != 0 && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            SendMessageW(window, idleMessage, 0, 0);
+            idleMessage = 0;
+        }
+        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
         if (msg.message == WM_KEYDOWN &&
             (msg.wParam == VK_ESCAPE || (dialogKeys && msg.wParam == VK_RETURN))) {
             PostMessageW(window, WM_CLOSE, 0, 0);

@@ -82,10 +82,10 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
             return Ended(kExitListUnreadable);
         }
         TraceStart("count", std::to_string(list.declaredCount));
-        for (const std::string& p : list.paths) TraceStart("item", p);
-        TraceStart("deleted", GetFileAttributesA(request.listFile.c_str()) == INVALID_FILE_ATTRIBUTES
-                                  ? "yes"
-                                  : "no");
+        TraceStartLines("item", list.paths);
+        TraceStart(
+            "deleted",
+            GetFileAttributesA(request.listFile.c_str()) == INVALID_FILE_ATTRIBUTES ? "yes" : "no");
         paths = std::move(list.paths);
         fromList = !paths.empty();
     }
@@ -93,16 +93,18 @@ ViewerStart PrepareViewer(const char* arguments, const ViewerTexts& texts) {
     // been able to write its list at all.
     if (paths.empty()) paths.push_back(request.path);
 
+    // Nothing here asks the file system about the items, nor even takes their paths apart:
+    // the window shows them at once, and looks them up once it answers its messages.
     start.show = ViewerShow::Items;
-    start.items = QueryItemInfos(paths);
-    for (const ItemInfo& item : start.items) TraceStart("shown", Utf8(item.shownPath));
-    for (size_t i = 0; i < start.items.size(); ++i) {
-        if (SamePath(start.items[i].path, request.path)) {
+    start.fromList = fromList;
+    start.paths = std::move(paths);
+    for (size_t i = 0; i < start.paths.size(); ++i) {
+        if (SamePath(start.paths[i], request.path)) {
             start.focusIndex = static_cast<int>(i);
             break;
         }
     }
-    start.title = ItemsWindowTitle(LongPathOf(request.path), static_cast<int>(start.items.size()),
+    start.title = ItemsWindowTitle(WidePath(request.path), static_cast<int>(start.paths.size()),
                                    fromList, texts);
     return start;
 }

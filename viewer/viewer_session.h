@@ -1,13 +1,13 @@
 // From the command line to what the viewer shows: the request is checked, the list read,
-// the items or the disk looked at. Problems are told to the user in a message box and end
-// the program with an exit code that says which one it was.
+// the disk looked at. The items are not: their window looks them up once it shows.
+// Problems are told to the user in a message box and end the program with an exit code
+// that says which one it was.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "disk_info.h"
-#include "file_info.h"
 #include "viewer_texts.h"
 
 enum ViewerExitCode {
@@ -22,9 +22,10 @@ enum class ViewerShow { Nothing, Items, Disk };
 
 struct ViewerStart {
     ViewerShow show = ViewerShow::Nothing;
-    int exitCode = kExitDone;  // for ViewerShow::Nothing
-    std::vector<ItemInfo> items;
-    int focusIndex = 0;  // the item named on the command line
+    int exitCode = kExitDone;        // for ViewerShow::Nothing
+    std::vector<std::string> paths;  // the items, as given: not looked up yet
+    int focusIndex = 0;              // the item named on the command line
+    bool fromList = false;
     DiskInfo disk;
     std::wstring title;
 };

@@ -33,13 +33,25 @@ MANIFESTS = {
     "vmxtool.exe": ("asInvoker", None),
 }
 
-# Functions that older Windows lack: the setup program looks them up at run time, so that it
-# still starts on the Windows 95 family and NT 4, where an import would stop its load.
+# Functions that older Windows lack: the programs look them up at run time, so that they
+# still start where the system has none of them (the setup program on the Windows 95 family
+# and NT 4).
 LOOKED_UP = {
     "vmxinst.exe": ["SetDefaultDllDirectories", "SetDllDirectoryA", "SetSearchPathMode",
                     "IsWow64Process2", "IsWow64Process", "GetSystemWow64DirectoryA",
                     "RegDeleteKeyExA", "OpenProcessToken", "GetTokenInformation"],
+    "vmxtool.exe": ["SetDefaultDllDirectories", "SetDllDirectoryA", "SetSearchPathMode"],
 }
+
+# Both programs are per-monitor dpi aware, each setting in the namespace where Windows
+# looks for it (a setting in any other is ignored without a word), inside an asm.v3
+# application's windowsSettings.
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+DPI_SETTINGS = [
+    ("{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware", "true/pm"),
+    ("{http://schemas.microsoft.com/SMI/2016/WindowsSettings}dpiAwareness",
+     "PerMonitorV2, PerMonitor"),
+]
 
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, NO_SEH = 0x40, 0x20, 0x100, 0x400
 SCN_EXECUTE, SCN_WRITE = 0x20000000, 0x80000000
@@ -176,6 +188,19 @@ def check_manifest(check, name, data, level, systems):
               "supportedOS %s" % found)
 
 
+def check_dpi_awareness(check, name, data):
+    try:
+        tree = ElementTree.fromstring(data)
+    except (ElementTree.ParseError, TypeError):
+        return  # check_manifest has told why
+    settings = [e for app in tree.iter(ASM_V3 + "application")
+                for ws in app.iter(ASM_V3 + "windowsSettings") for e in ws]
+    for tag, value in DPI_SETTINGS:
+        found = [(e.text or "").strip() for e in settings if e.tag == tag]
+        check(found == [value], '%s declares %s "%s"' % (name, tag.rsplit("}", 1)[-1], value),
+              "found %s" % found)
+
+
 def main():
     flavour, files = sys.argv[1], sys.argv[2:]
     passed = failed = 0
@@ -230,6 +255,7 @@ def main():
                       "imported" if function in imported else "its name is not in the image")
         if name.lower() in MANIFESTS:
             check_manifest(check, name, img.manifest(), *MANIFESTS[name.lower()])
+            check_dpi_awareness(check, name, img.manifest())
         if name.lower().endswith(".dll"):
             exports, nfuncs = img.exports()
             want = [("DllCanUnloadNow", 2), ("DllGetClassObject", 3)]

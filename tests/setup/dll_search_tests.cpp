@@ -42,7 +42,7 @@ protected:
     vmxtest::TempFolder folder_{"vmxplant"};
 };
 
-TEST_F(PlantedDll, TheSetupProgramLoadsOnlySystemDlls) {
+TEST_F(PlantedDll, TheSetupProgramAndTheViewerLoadOnlySystemDlls) {
     const std::string child = vmxtest::ProgramFolder() + "message_box_child.exe";
     ASSERT_TRUE(PlantedDllRanIn(child))
         << "the planted DLL did not run even without a restriction: the test proves nothing";
@@ -52,6 +52,9 @@ TEST_F(PlantedDll, TheSetupProgramLoadsOnlySystemDlls) {
     // folder) and ends.
     EXPECT_FALSE(PlantedDllRanIn(FromUnix(VMX_BUILT_SETUP)))
         << "the setup program loaded the DLL planted beside it";
+    // The viewer, with a command line that it refuses in a message box.
+    EXPECT_FALSE(PlantedDllRanIn(FromUnix(VMX_BUILT_VIEWER), "/x"))
+        << "the viewer loaded the DLL planted beside it";
 }
 
 }  // namespace

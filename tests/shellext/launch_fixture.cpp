@@ -5,19 +5,35 @@
 
 namespace launchtest {
 
+namespace {
+
+std::wstring Widened(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? n : 0);
+    return wide;
+}
+
+}  // namespace
+
 ScopedEnvironmentVariable::ScopedEnvironmentVariable(const char* name, const std::string& value)
+    : ScopedEnvironmentVariable(Widened(name), Widened(value)) {}
+
+ScopedEnvironmentVariable::ScopedEnvironmentVariable(const std::wstring& name,
+                                                     const std::wstring& value)
     : name_(name) {
-    char old[32768];
-    DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-    if (n > 0 && n < sizeof old) {
-        saved_.assign(old, n);
+    std::wstring old(32768, L'\0');
+    DWORD n = GetEnvironmentVariableW(name_.c_str(), old.data(), static_cast<DWORD>(old.size()));
+    if (n > 0 && n < old.size()) {
+        saved_ = old.substr(0, n);
         hadValue_ = true;
     }
-    SetEnvironmentVariableA(name, value.c_str());
+    SetEnvironmentVariableW(name_.c_str(), value.c_str());
 }
 
 ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
-    SetEnvironmentVariableA(name_.c_str(), hadValue_ ? saved_.c_str() : nullptr);
+    SetEnvironmentVariableW(name_.c_str(), hadValue_ ? saved_.c_str() : nullptr);
 }
 
 RecordedViewerStarts* RecordedViewerStarts::current_ = nullptr;

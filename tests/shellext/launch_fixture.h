@@ -17,17 +17,19 @@
 namespace launchtest {
 
 // Sets an environment variable of this process for a scope; the old value (or its
-// absence) comes back at scope exit.
+// absence) comes back at scope exit. Held in UTF-16, so that a value outside the ANSI code
+// page (a temporary folder named so) is kept whole.
 class ScopedEnvironmentVariable {
 public:
     ScopedEnvironmentVariable(const char* name, const std::string& value);
+    ScopedEnvironmentVariable(const std::wstring& name, const std::wstring& value);
     ~ScopedEnvironmentVariable();
     ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
     ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
 
 private:
-    std::string name_;
-    std::string saved_;
+    std::wstring name_;
+    std::wstring saved_;
     bool hadValue_ = false;
 };
 

@@ -135,7 +135,8 @@ TEST_F(ViewerProcessTest, OnePathReachesTheViewerOnItsCommandLine) {
               Escaped(ReadFileBytes(folder_.File("command-line.txt"))));
     EXPECT_EQ("5", ReadFileBytes(folder_.File("show.txt"))) << "show command (SW_SHOW is 5)";
     EXPECT_FALSE(FileExists(folder_.File("list.bin"))) << "the viewer was given a list file";
-    EXPECT_TRUE(vmxtest::FolderEntries(lists_.Path()).empty()) << "a list file was written for one path";
+    EXPECT_TRUE(vmxtest::FolderEntries(lists_.Path()).empty())
+        << "a list file was written for one path";
 }
 
 // Names outside the code page of the one system or the other, selected through a Unicode
@@ -165,15 +166,65 @@ TEST_F(ViewerProcessTest, TheRealViewerShowsEverySelectedNameAsItIs) {
         if (HasFatalFailure()) return;
         EXPECT_EQ(S_OK, ChooseCommand(menu.Get(), SW_SHOW));
     }
+    // The names are traced as the window's look-up finds them, up to its last line.
     std::string shown;
     for (int i = 0; i < 400 && shown.size() < expected.size(); ++i, Sleep(50)) {
         std::string bytes = FileExists(trace) ? ReadFileBytes(trace) : "";
-        shown = bytes.substr(std::min(bytes.size(), bytes.find("shown: ")));
+        size_t first = std::min(bytes.size(), bytes.find("shown: "));
+        shown = bytes.substr(first, bytes.find("looked up: ", first) - first);
     }
-    // Without a display the viewer ends by itself; with one, its window is closed.
     if (HWND window = FindWindowA("VelluMaxViewerItems", nullptr))
         PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(Escaped(expected), Escaped(shown));
+}
+
+// A temporary folder named outside the code page: a Cyrillic name on a French system, one
+// with accents on a Japanese one. GetTempPathA gives '?' or best-fit letters there, which
+// name no folder; the list goes to the folder's short form, and the real viewer reads it
+// from there and deletes it.
+TEST_F(ViewerProcessTest, AListReachesTheViewerFromATemporaryFolderNamedOutsideTheCodePage) {
+    ASSERT_TRUE(CopyFileA(WindowsPath(VMX_VIEWER_FILE).c_str(), viewer_.c_str(), FALSE));
+    std::wstring folder(lists_.Path().begin(), lists_.Path().end());
+    folder += L"\\Temp \x0418\x0432\x0430\x043D \x00E9t\x00E9";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ScopedEnvironmentVariable tmp(L"TMP", folder);
+    ScopedEnvironmentVariable temp(L"TEMP", folder);
+    char ansi[MAX_PATH + 1] = {};
+    ASSERT_NE(0u, GetTempPathA(sizeof ansi, ansi));
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ansi))
+        << "the code page holds the folder's name (" << ansi << "): nothing would go wrong";
+    wchar_t shortWide[MAX_PATH] = {};
+    ASSERT_NE(0u, GetShortPathNameW(folder.c_str(), shortWide, MAX_PATH));
+    char shortFolder[MAX_PATH] = {};
+    WideCharToMultiByte(CP_ACP, 0, shortWide, -1, shortFolder, MAX_PATH, nullptr, nullptr);
+
+    const std::string trace = folder_.File("trace.txt");
+    ScopedEnvironmentVariable traced("VMXTOOL_TRACE", trace);
+    const std::string a = folder_.File("a.txt"), b = folder_.File("b.txt");
+    {
+        ComHold<IContextMenu> menu;
+        MakeHandler({a, b}, menu);
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(S_OK, ChooseCommand(menu.Get(), SW_SHOW));
+    }
+    std::string bytes;
+    for (int i = 0; i < 400 && bytes.find("deleted: ") == std::string::npos; ++i, Sleep(50))
+        bytes = FileExists(trace) ? ReadFileBytes(trace) : "";
+    if (HWND window = FindWindowA("VelluMaxViewerItems", nullptr))
+        PostMessageA(window, WM_CLOSE, 0, 0);
+
+    ASSERT_NE(std::string::npos, bytes.find("deleted: "))
+        << "no viewer read a list: " << Escaped(bytes);
+    EXPECT_NE(std::string::npos, bytes.find(std::string(" /f \"") + shortFolder + "\\VM"))
+        << "the list is not named in the folder's short form " << shortFolder << ": "
+        << Escaped(bytes);
+    EXPECT_NE(std::string::npos,
+              bytes.find("count: 2\r\nitem: " + a + "\r\nitem: " + b + "\r\ndeleted: yes\r\n"))
+        << Escaped(bytes);
+    WIN32_FIND_DATAW entry;
+    HANDLE left = FindFirstFileW((folder + L"\\*.tmp").c_str(), &entry);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, left) << "a list file was left in the temporary folder";
+    if (left != INVALID_HANDLE_VALUE) FindClose(left);
 }
 
 }  // namespace

@@ -21,4 +21,4 @@ target_compile_definitions(launch_process_test PRIVATE
   VMX_VIEWER_FILE="$<TARGET_FILE:vmxtool_viewer>"
   VMX_DLL_FILE="$<TARGET_FILE:vmxtool>")
 add_dependencies(launch_process_test recording_viewer vmxtool_viewer vmxtool)
-vmx_add_wine_test(launch_process_test LANGS fr ja)
+vmx_add_wine_test(launch_process_test LANGS fr ja DISPLAY)

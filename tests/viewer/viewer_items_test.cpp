@@ -2,10 +2,14 @@
 // test, and how it takes paths apart.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "disk_info.h"
 #include "file_info.h"
+#include "item_lookup.h"
+#include "item_table.h"
 #include "path_parts.h"
 #include "quoted.h"
 #include "scoped_override.h"
@@ -97,6 +101,91 @@ TEST(SumItems, CountsFilesFoldersAndMissingAndAddsFileSizes) {
     EXPECT_EQ(1, totals.folders);
     EXPECT_EQ(1, totals.missing);
     EXPECT_EQ(350u, totals.bytes);
+}
+
+// The items window's table, filled by a look-up on its own thread, as the window does it.
+class LookedUpTable : public ::testing::Test {
+protected:
+    // c.txt (5 bytes), a folder "B", a.txt (30 bytes), a missing "d.txt": neither the
+    // order given, nor by name, nor by size.
+    LookedUpTable() {
+        vmxtest::WriteFileBytes(folder_.File("c.txt"), std::string(5, 'c'));
+        CreateDirectoryA(folder_.File("B").c_str(), nullptr);
+        vmxtest::WriteFileBytes(folder_.File("a.txt"), std::string(30, 'a'));
+        paths_ = std::make_shared<const std::vector<std::string>>(
+            std::vector<std::string>{folder_.File("c.txt"), folder_.File("B"),
+                                     folder_.File("a.txt"), folder_.File("d.txt")});
+    }
+
+    // Takes results until every item is in; false if the look-up never finishes.
+    static bool TakeAll(ItemTable& table, ItemLookup& lookup) {
+        for (int i = 0; i < 600 && !table.AllLookedUp(); ++i) {
+            if (!table.TakeResults(lookup)) Sleep(10);
+        }
+        return table.AllLookedUp();
+    }
+
+    std::vector<std::wstring> Names(ItemTable& table) {
+        std::vector<std::wstring> names;
+        for (int row = 0; row < table.Count(); ++row) names.push_back(table.ItemAt(row).name);
+        return names;
+    }
+
+    vmxtest::TempFolder folder_;
+    std::shared_ptr<const std::vector<std::string>> paths_;
+};
+
+TEST_F(LookedUpTable, NamesComeFromThePathsAndTheRestFromTheLookUp) {
+    ItemTable table(paths_);
+    EXPECT_EQ((std::vector<std::wstring>{L"c.txt", L"B", L"a.txt", L"d.txt"}), Names(table));
+    EXPECT_EQ(L"", table.RowAt(0).cells[kColumnSize]) << "a size before any look-up";
+    EXPECT_FALSE(table.LookedUpAt(0));
+
+    ItemLookup lookup(paths_, kFrenchTexts, false, nullptr, 0);
+    ASSERT_TRUE(lookup.Started());
+    ASSERT_TRUE(TakeAll(table, lookup)) << table.LookedUpCount() << " of 4 looked up";
+    EXPECT_FALSE(table.TakeResults(lookup)) << "results taken twice";
+    for (int row = 0; row < table.Count(); ++row) {
+        ItemInfo direct = QueryItemInfo((*paths_)[row]);
+        EXPECT_EQ(direct.exists, table.ItemAt(row).exists) << row;
+        EXPECT_EQ(direct.size, table.ItemAt(row).size) << row;
+        EXPECT_EQ(RowFor(direct, kFrenchTexts, false).cells[kColumnSize],
+                  table.RowAt(row).cells[kColumnSize])
+            << row;
+    }
+    const ItemTotals& totals = table.Totals();
+    EXPECT_EQ(4, totals.items);
+    EXPECT_EQ(2, totals.files);
+    EXPECT_EQ(1, totals.folders);
+    EXPECT_EQ(1, totals.missing);
+    EXPECT_EQ(35u, totals.bytes);
+}
+
+TEST_F(LookedUpTable, SortedRowsShowTheirOwnItemsAndFindThemByName) {
+    ItemTable table(paths_);
+    ItemLookup lookup(paths_, kFrenchTexts, false, nullptr, 0);
+    ASSERT_TRUE(TakeAll(table, lookup));
+
+    table.Sort(kColumnName, false);
+    EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"B", L"c.txt", L"d.txt"}), Names(table));
+    EXPECT_EQ(L"30 octets", table.RowAt(0).cells[kColumnSize]) << "a.txt's row";
+    // Missing first, then folders, then files by size.
+    table.Sort(kColumnSize, false);
+    EXPECT_EQ((std::vector<std::wstring>{L"d.txt", L"B", L"c.txt", L"a.txt"}), Names(table));
+    EXPECT_EQ(L"5 octets", table.RowAt(2).cells[kColumnSize]) << "c.txt's row";
+    table.Sort(kColumnSize, true);
+    EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"c.txt", L"B", L"d.txt"}), Names(table));
+    for (int item = 0; item < table.Count(); ++item) {
+        int row = table.RowOfItem(item);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(item, table.ItemIndexAt(row));
+        EXPECT_EQ((*paths_)[item], table.ItemAt(row).path);
+    }
+
+    EXPECT_EQ(1, table.FindByName(L"C.T", 0, false)) << "case ignored";
+    EXPECT_EQ(-1, table.FindByName(L"a", 1, false)) << "a.txt lies above row 1";
+    EXPECT_EQ(0, table.FindByName(L"a", 1, true)) << "found by wrapping to the top";
+    EXPECT_EQ(-1, table.FindByName(L"x", 0, true));
 }
 
 TEST(SplitItemPath, NameAndFolder) {

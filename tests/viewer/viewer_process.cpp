@@ -1,5 +1,7 @@
 #include "viewer_process.h"
 
+#include <commctrl.h>
+
 #include <cstdlib>
 #include <vector>
 
@@ -98,6 +100,39 @@ bool ViewerProcess::WaitForExit(DWORD& exitCode, int* messageBoxes) {
         }
     }
     return false;
+}
+
+std::wstring ViewerProcess::ListText(HWND list, int row, int column) {
+    struct Request {
+        LVITEMW item;
+        wchar_t text[MAX_PATH];
+    };
+    auto* remote = static_cast<Request*>(
+        VirtualAllocEx(info_.hProcess, nullptr, sizeof(Request), MEM_COMMIT, PAGE_READWRITE));
+    if (remote == nullptr) return L"<no memory in the viewer>";
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = remote->text;
+    item.cchTextMax = MAX_PATH;
+    wchar_t text[MAX_PATH] = L"<unread>";
+    if (WriteProcessMemory(info_.hProcess, &remote->item, &item, sizeof item, nullptr)) {
+        SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&remote->item));
+        ReadProcessMemory(info_.hProcess, remote->text, text, sizeof text, nullptr);
+    }
+    VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
+    text[MAX_PATH - 1] = L'\0';
+    return text;
+}
+
+void ClickColumn(HWND list, int column) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    int x = 0;
+    for (int i = 0; i < column; ++i)
+        x += static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+    x += static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)) / 2;
+    LPARAM at = MAKELPARAM(x, 4);
+    PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(header, WM_LBUTTONUP, 0, at);
 }
 
 }  // namespace viewertest

@@ -29,9 +29,15 @@ public:
     // Waits for the end, confirming any message box the program shows meanwhile; false
     // when it does not end within the bound. messageBoxes counts the boxes answered.
     bool WaitForExit(DWORD& exitCode, int* messageBoxes = nullptr);
+    // The text of a cell of the program's list view, read through memory in its process:
+    // a list view's texts do not cross processes by themselves.
+    std::wstring ListText(HWND list, int row, int column);
 
 private:
     PROCESS_INFORMATION info_ = {};
 };
+
+// Clicks a list view's column header, as the user does to sort.
+void ClickColumn(HWND list, int column);
 
 }  // namespace viewertest
