@@ -5,7 +5,6 @@
 #include "environment.h"
 #include "pending_renames.h"
 #include "restart_delete.h"
-#include "setup_file.h"
 #include "system_calls.h"
 #include "windows64.h"
 
@@ -25,9 +24,10 @@ bool StillThere(const std::string& path) {
 }
 
 void KeepProductAtRestart() {
-    std::vector<std::string> paths = SetupFilesAtRestart();
+    std::vector<std::string> paths;
     for (const ProductFolder& folder : ProductFolders()) {
         for (const char* name : kProductFiles) paths.push_back(folder.known + "\\" + name);
+        paths.push_back(folder.known + "\\vmxinst.exe");
         paths.push_back(folder.known);
     }
     if (IsWindowsNT()) {

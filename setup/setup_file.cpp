@@ -16,8 +16,8 @@ std::string SetupFilePath() {
 }
 
 std::vector<std::string> SetupFilesAtRestart() {
-    if (!RunsOn64BitWindows()) return {SetupFilePath()};
-    const std::string wow64 = Wow64SystemFolder();
-    if (wow64.empty()) return {SetupFilePath()};
-    return {wow64 + kSetupFileInSystemDir, SetupFilePath()};
+    std::vector<std::string> files;
+    for (const ProductFolder& folder : ProductFolders())
+        files.push_back(folder.known + "\\vmxinst.exe");
+    return files;
 }

@@ -7,7 +7,6 @@
 #include "leftovers.h"
 #include "registration_removal.h"
 #include "registry.h"
-#include "restart_delete.h"
 #include "setup_file.h"
 #include "setup_texts.h"
 #include "system_calls.h"
@@ -109,11 +108,7 @@ void RunUninstall() {
 
     // The running program cannot delete its own file; the next start of Windows does.
     const std::string setupFile = SetupFilePath();
-    if (IsWindowsNT())
-        for (const std::string& file : SetupFilesAtRestart())
-            MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    else
-        ScheduleDeleteAtRestart(setupFile);
+    for (const std::string& file : SetupFilesAtRestart()) RemoveAtRestart(file);
     // Then the folders, emptied by then; a folder that still holds another product's files
     // stays. The Windows 95 family cannot remove a folder at its start.
     if (IsWindowsNT())

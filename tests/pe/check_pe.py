@@ -93,32 +93,27 @@ class Image:
         o = self.offset(rva)
         return self.data[o:self.data.index(b"\0", o)].decode()
 
-    def imports(self):
-        rva, size = self.dirs[1]
-        names = []
+    def import_descriptors(self):
+        """Each import descriptor's fields, one tuple a DLL."""
+        rva, _ = self.dirs[1]
         if not rva:
-            return names
+            return
         o = self.offset(rva)
         while True:
             fields = struct.unpack_from("<IIIII", self.data, o)
             if not any(fields):
-                break
-            names.append(self.cstr(fields[3]))
+                return
+            yield fields
             o += 20
-        return names
+
+    def imports(self):
+        return [self.cstr(fields[3]) for fields in self.import_descriptors()]
 
     def imported_functions(self):
         """The names of every function imported by name, from every DLL."""
-        rva, _ = self.dirs[1]
         names = []
-        if not rva:
-            return names
-        o = self.offset(rva)
         entry, mask = (8, 1 << 63) if self.plus else (4, 1 << 31)
-        while True:
-            fields = struct.unpack_from("<IIIII", self.data, o)
-            if not any(fields):
-                break
+        for fields in self.import_descriptors():
             thunk = self.offset(fields[0] or fields[4])
             while True:
                 value = struct.unpack_from("<Q" if self.plus else "<I", self.data, thunk)[0]
@@ -127,7 +122,6 @@ class Image:
                 if not value & mask:
                     names.append(self.cstr(value + 2))
                 thunk += entry
-            o += 20
         return names
 
     def manifest(self):
