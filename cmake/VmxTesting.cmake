@@ -21,6 +21,16 @@ add_test(NAME wineprefix.create COMMAND ${VMX_WINE_RUN} --make-prefix)
 set_tests_properties(wineprefix.create PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 300
                      SKIP_RETURN_CODE ${VMX_SKIP_CODE})
 
+# The 32-bit build's setup program serves 32-bit Windows: its flows run in a 32-bit prefix.
+set(VMX_WINEPREFIX32 ${CMAKE_BINARY_DIR}/wineprefix32)
+if(VMX_FLAVOUR STREQUAL "x86")
+  add_test(NAME wineprefix32.create
+           COMMAND ${CMAKE_COMMAND} -E env VMX_WINEPREFIX=${VMX_WINEPREFIX32} VMX_PREFIX_ARCH=win32
+                   ${VMX_WINE_RUN} --make-prefix)
+  set_tests_properties(wineprefix32.create PROPERTIES FIXTURES_SETUP wineprefix32 TIMEOUT 300
+                       SKIP_RETURN_CODE ${VMX_SKIP_CODE})
+endif()
+
 # Tests that show windows run on a private Xvfb display, in a prefix of their own.
 set(VMX_DISPLAY_DIR ${CMAKE_BINARY_DIR}/display)
 add_test(NAME display.start
@@ -48,13 +58,18 @@ endforeach()
 include(GoogleTest)
 
 # vmx_add_wine_test(<target> [LANGS fr ja en] [ENV VAR=value ...] [TIMEOUT s] [RUN_SERIAL]
-#                   [DISPLAY])
+#                   [DISPLAY] [OWN_WINDOWS])
 # Adds one CTest test per GoogleTest case of <target>. With LANGS, every case runs once
 # per language under the matching LC_ALL, so Wine reports that language for real. With
-# DISPLAY, the cases run on the private display, in its prefix.
+# DISPLAY, the cases run on the private display, in its prefix. With OWN_WINDOWS, the 32-bit
+# build's cases run on 32-bit Windows, in the 32-bit prefix.
 function(vmx_add_wine_test target)
-  cmake_parse_arguments(ARG "RUN_SERIAL;DISPLAY" "TIMEOUT" "LANGS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "RUN_SERIAL;DISPLAY;OWN_WINDOWS" "TIMEOUT" "LANGS;ENV" ${ARGN})
   set(fixtures wineprefix)
+  if(ARG_OWN_WINDOWS AND VMX_FLAVOUR STREQUAL "x86")
+    list(APPEND ARG_ENV VMX_WINEPREFIX=${VMX_WINEPREFIX32})
+    set(fixtures wineprefix32)
+  endif()
   if(ARG_DISPLAY)
     list(APPEND ARG_ENV VMX_DISPLAY_FILE=${VMX_DISPLAY_DIR}/number
          VMX_WINEPREFIX=${VMX_DISPLAY_DIR}/wineprefix)

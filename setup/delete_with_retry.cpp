@@ -7,16 +7,12 @@
 #include "system_calls.h"
 
 void DeleteFileWithRetry(const std::string& path) {
-    DeleteFileWithRetry(path, path);
-}
-
-void DeleteFileWithRetry(const std::string& path, const std::string& shownPath) {
     for (;;) {
         if (DeleteFileA(path.c_str())) return;
         if (GetLastError() != ERROR_ACCESS_DENIED) return;
         const std::string caption = ProductDisplayName + Texts::UninstallQuestionCaptionSuffix;
         const std::string text =
-            (IsJapaneseSystem() ? Texts::AccessDeniedJapanese : Texts::AccessDeniedFrench) + shownPath;
+            (IsJapaneseSystem() ? Texts::AccessDeniedJapanese : Texts::AccessDeniedFrench) + path;
         if (SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(),
                                     MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
             return;

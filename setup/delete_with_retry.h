@@ -7,6 +7,3 @@
 // still has loaded), asks whether to try again: Retry tries at once, Cancel leaves the file.
 // Any other failure, a missing file included, leaves the file without a word.
 void DeleteFileWithRetry(const std::string& path);
-// The same, with the box naming the file as the user knows it, where this program reaches
-// it by another name.
-void DeleteFileWithRetry(const std::string& path, const std::string& shownPath);

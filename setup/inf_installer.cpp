@@ -8,7 +8,6 @@
 #include "environment.h"
 #include "scoped_handle.h"
 #include "system_calls.h"
-#include "windows64.h"
 
 namespace {
 
@@ -18,15 +17,6 @@ const char kInstallSection[] = "InstallHinfSection DefaultInstall 132 ";
 // The program in a system folder, quoted, then its arguments.
 std::string QuotedProgram(const std::string& folder, const char* program) {
     return "\"" + folder + "\\" + program + "\" ";
-}
-
-// 64-bit Windows installs the INF file's NTamd64 section, which only its native installer
-// reads; where WOW64 offers no alias for the native folder, the 32-bit one does what it can.
-std::string InstallerFolder() {
-    const std::string native = NativeSystemFolder();
-    if (GetFileAttributesA((native + "\\rundll32.exe").c_str()) != INVALID_FILE_ATTRIBUTES)
-        return native;
-    return FolderText(SystemDir);
 }
 
 }  // namespace
@@ -50,7 +40,7 @@ bool InfFileExists(const std::string& path) {
 std::string BuildInstallCommand() {
     const std::string infPath = InfFullPath();
     if (IsWindowsNT())
-        return QuotedProgram(InstallerFolder(), "rundll32.exe") + "setupapi.dll," + kInstallSection +
+        return QuotedProgram(FolderText(SystemDir), "rundll32.exe") + "setupapi.dll," + kInstallSection +
                infPath;
 
     char shortInfPath[MAX_PATH] = {};

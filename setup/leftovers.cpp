@@ -25,10 +25,10 @@ bool StillThere(const std::string& path) {
 
 void KeepProductAtRestart() {
     std::vector<std::string> paths;
-    for (const ProductFolder& folder : ProductFolders()) {
-        for (const char* name : kProductFiles) paths.push_back(folder.known + "\\" + name);
-        paths.push_back(folder.known + "\\vmxinst.exe");
-        paths.push_back(folder.known);
+    for (const std::string& folder : ProductFolders()) {
+        for (const char* name : kProductFiles) paths.push_back(folder + "\\" + name);
+        paths.push_back(folder + "\\vmxinst.exe");
+        paths.push_back(folder);
     }
     if (IsWindowsNT()) {
         CancelPendingRestartDeletes(paths);
@@ -40,9 +40,9 @@ void KeepProductAtRestart() {
 
 void MoveAsideFilesInUse() {
     if (!IsWindowsNT()) return;
-    for (const ProductFolder& folder : ProductFolders())
+    for (const std::string& folder : ProductFolders())
         for (const char* name : {"vmxtool.dll", "vmxtool.exe"}) {
-            const std::string file = folder.reached + "\\" + name;
+            const std::string file = folder + "\\" + name;
             // Opening for writing without sharing fails for a loaded DLL or running program,
             // exactly as the INF installer's copy over it would.
             HANDLE open = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -54,13 +54,12 @@ void MoveAsideFilesInUse() {
             if (!StillThere(file)) continue;
             // A name of its own in the same folder: a loaded file can be renamed there.
             char aside[MAX_PATH] = {};
-            if (!GetTempFileNameA(folder.reached.c_str(), "vmx", 0, aside)) continue;
+            if (!GetTempFileNameA(folder.c_str(), "vmx", 0, aside)) continue;
             if (!SystemCalls.MoveFileExA(file.c_str(), aside, MOVEFILE_REPLACE_EXISTING)) {
                 DeleteFileA(aside);
                 continue;
             }
             if (DeleteFileA(aside)) continue;
-            const std::string asideName = std::string(aside).substr(folder.reached.size());
-            RemoveAtRestart(folder.known + asideName);
+            RemoveAtRestart(aside);
         }
 }

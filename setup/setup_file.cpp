@@ -17,7 +17,6 @@ std::string SetupFilePath() {
 
 std::vector<std::string> SetupFilesAtRestart() {
     std::vector<std::string> files;
-    for (const ProductFolder& folder : ProductFolders())
-        files.push_back(folder.known + "\\vmxinst.exe");
+    for (const std::string& folder : ProductFolders()) files.push_back(folder + "\\vmxinst.exe");
     return files;
 }

@@ -8,9 +8,7 @@
 // SystemDir + "\Shellext\vmxinst.exe": the path that the user is told about.
 std::string SetupFilePath();
 
-// Every installed copy of the setup program as the restart processing sees it, which runs
-// natively and applies no WOW64 redirection: one in each product folder by its known name.
-// On 64-bit Windows the INF file puts a copy in both system folders: the 32-bit one goes by
-// its real name (SysWOW64), the native one by SetupFilePath(). Elsewhere SetupFilePath()
-// alone.
+// Every installed copy of the setup program: on 64-bit Windows the INF file puts one in
+// both system folders (the 64-bit program in the native one, SetupFilePath(), the 32-bit
+// one in SysWOW64); elsewhere SetupFilePath() alone.
 std::vector<std::string> SetupFilesAtRestart();

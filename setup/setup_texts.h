@@ -47,6 +47,13 @@ inline constexpr char UnservedMachineFrenchAfter[] = " ne fonctionne que sur les
 // CP932: " はこのパソコンの Windows にはインストールできません (x86 または x64 版の Windows が必要です)."
 inline constexpr char UnservedMachineJapaneseAfter[] = " \x82\xCD\x82\xB1\x82\xCC\x83\x70\x83\x5C\x83\x52\x83\x93\x82\xCC Windows \x82\xC9\x82\xCD\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1 (x86 \x82\xDC\x82\xBD\x82\xCD x64 \x94\xC5\x82\xCC Windows \x82\xAA\x95\x4B\x97\x76\x82\xC5\x82\xB7).";
 
+// 64-bit Windows, when the 64-bit setup program is missing or cannot start; its full path
+// follows.
+// CP1252: "Impossible de lancer le programme d'installation 64 bits : "
+inline constexpr char NativeSetupMissingFrench[] = "Impossible de lancer le programme d'installation 64 bits : ";
+// CP932: "64 ビット版のセットアップ プログラムを起動できません : "
+inline constexpr char NativeSetupMissingJapanese[] = "64 \x83\x72\x83\x62\x83\x67\x94\xC5\x82\xCC\x83\x5A\x83\x62\x83\x67\x83\x41\x83\x62\x83\x76 \x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\x82\xF0\x8B\x4E\x93\xAE\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1 : ";
+
 // Offer of the disk-information verb.
 // CP1252: "Votre système peut être configuré pour lancer 'Infos disque' depuis le menu contextuel de l'Explorer."
 inline constexpr char DiskInfoOfferFrench[] = "Votre syst\xE8me peut \xEAtre configur\xE9 pour lancer 'Infos disque' depuis le menu contextuel de l'Explorer.";

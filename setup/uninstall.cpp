@@ -96,14 +96,13 @@ void RunUninstall() {
     SystemCalls.Sleep(3000);
 
     // A file that stays (held by Explorer or a viewer, or given up in the box) goes at the
-    // next start of Windows, which knows it by the user's name for it.
-    const std::vector<ProductFolder> folders = ProductFolders();
-    for (const ProductFolder& folder : folders)
+    // next start of Windows.
+    const std::vector<std::string> folders = ProductFolders();
+    for (const std::string& folder : folders)
         for (const char* name : kProductFiles) {
-            const std::string file = folder.reached + "\\" + name;
-            const std::string known = folder.known + "\\" + name;
-            DeleteFileWithRetry(file, known);
-            if (StillThere(file)) RemoveAtRestart(known);
+            const std::string file = folder + "\\" + name;
+            DeleteFileWithRetry(file);
+            if (StillThere(file)) RemoveAtRestart(file);
         }
 
     // The running program cannot delete its own file; the next start of Windows does.
@@ -112,7 +111,7 @@ void RunUninstall() {
     // Then the folders, emptied by then; a folder that still holds another product's files
     // stays. The Windows 95 family cannot remove a folder at its start.
     if (IsWindowsNT())
-        for (const ProductFolder& folder : folders)
-            if (StillThere(folder.reached)) RemoveAtRestart(folder.known);
+        for (const std::string& folder : folders)
+            if (StillThere(folder)) RemoveAtRestart(folder);
     Report(setupFile);
 }

@@ -18,35 +18,19 @@ bool RunsUnderWow64() {
 }
 
 bool RunsOn64BitWindows() {
-    return IsWindowsNT() && (kIs64BitProgram || RunsUnderWow64());
+    return kIs64BitProgram && IsWindowsNT();
 }
 
 std::vector<REGSAM> ProductRegistryViews() {
     if (!RunsOn64BitWindows()) return {0};
-    return {KEY_WOW64_32KEY, kIs64BitProgram ? REGSAM{0} : REGSAM{KEY_WOW64_64KEY}};
+    return {KEY_WOW64_32KEY, 0};
 }
 
-std::vector<ProductFolder> ProductFolders() {
+std::vector<std::string> ProductFolders() {
     const std::string system = FolderText(SystemDir) + "\\Shellext";
-    if (!RunsOn64BitWindows()) return {{system, system}};
-    const std::string wow64 = Wow64SystemFolder();
-    if (kIs64BitProgram) {
-        if (wow64.empty()) return {{system, system}};
-        return {{system, system}, {wow64 + "\\Shellext", wow64 + "\\Shellext"}};
-    }
-    std::vector<ProductFolder> folders = {{system, wow64.empty() ? system : wow64 + "\\Shellext"}};
-    folders.push_back({NativeSystemFolder() + "\\Shellext", system});
-    return folders;
-}
-
-std::string NativeSystemFolder() {
-    const std::string system = FolderText(SystemDir);
-    if (kIs64BitProgram || !RunsOn64BitWindows()) return system;
-    // The system folder's parent is the Windows folder of the machine, also where
-    // GetWindowsDirectoryA gives a user's own folder on a terminal server.
-    const std::string::size_type slash = system.rfind('\\');
-    if (slash == std::string::npos) return system;
-    return system.substr(0, slash) + "\\Sysnative";
+    const std::string wow64 = RunsOn64BitWindows() ? Wow64SystemFolder() : std::string();
+    if (wow64.empty()) return {system};
+    return {system, wow64 + "\\Shellext"};
 }
 
 USHORT QueryNativeMachine() {

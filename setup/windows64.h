@@ -1,8 +1,7 @@
 // 64-bit Windows, where the product lives in two system folders and two registry views:
 // the native ones for 64-bit Explorer, the 32-bit ones (SysWOW64, the redirected view) for
-// 32-bit programs. The shipped setup program is 32-bit and meets them through WOW64, which
-// shows it the 32-bit folder under the native one's name; a 64-bit build meets them as
-// they are.
+// 32-bit programs. The 64-bit setup program serves it and meets both as they are; the
+// 32-bit one serves 32-bit Windows alone and hands 64-bit Windows over (native_setup.h).
 #pragma once
 
 #include <windows.h>
@@ -12,29 +11,18 @@
 
 // True for a 32-bit program on 64-bit Windows.
 bool RunsUnderWow64();
-// The NT family on a 64-bit machine: a 64-bit program, or a 32-bit one under WOW64. The
-// Windows 95 family never is.
+// This program serves 64-bit Windows: the 64-bit build on the NT family. The Windows 95
+// family never is.
 bool RunsOn64BitWindows();
 
 // The registry views that hold the product's redirected keys (its class, the uninstall
 // entry, the approval): this program's own view alone (0) on 32-bit Windows, the 32-bit
-// and the 64-bit view on 64-bit Windows (a 64-bit program reaches its own without a flag).
+// and the native view on 64-bit Windows.
 std::vector<REGSAM> ProductRegistryViews();
 
-// A Shellext folder of the installed files, by two names: the one this program opens it
-// by, and the one that the user and the restart processing know it by. They differ only
-// for the native folder of a 32-bit program on 64-bit Windows, reached through the WOW64
-// alias "Sysnative" and known as SystemDir's.
-struct ProductFolder {
-    std::string reached;
-    std::string known;
-};
-// SystemDir's Shellext first; on 64-bit Windows also the other system folder's.
-std::vector<ProductFolder> ProductFolders();
-
-// The native system folder as this program reaches it: "<Windows>\Sysnative" for a 32-bit
-// program on 64-bit Windows, SystemDir elsewhere. No trailing backslash.
-std::string NativeSystemFolder();
+// The Shellext folders of the installed files: SystemDir's first; on 64-bit Windows also
+// the 32-bit system folder's.
+std::vector<std::string> ProductFolders();
 
 // The 32-bit system folder under its real name (SysWOW64); empty when there is none.
 std::string Wow64SystemFolder();

@@ -236,7 +236,7 @@ InstallSource::InstallSource(Place place) {
         {VMX_PACKAGE_INF, "vmxtool.inf"},     {VMX_PACKAGE_README, "vmxtool.txt"},
         {VMX_BUILT_EXTENSION, "vmxtool.dll"}, {VMX_BUILT_VIEWER, "vmxtool.exe"},
         {VMX_BUILT_SETUP, "vmxinst.exe"},     {VMX_BUILT_EXTENSION64, "vmxtool64.dll"},
-        {VMX_BUILT_VIEWER64, "vmxtool64.exe"},
+        {VMX_BUILT_VIEWER64, "vmxtool64.exe"}, {VMX_BUILT_SETUP64, "vmxinst64.exe"},
     };
     for (const auto& [from, name] : files)
         if (!CopyFileA(FromUnix(from).c_str(), File(name).c_str(), FALSE))

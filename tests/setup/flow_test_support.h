@@ -81,7 +81,8 @@ private:
 };
 
 // The package as a user unpacks it: vmxtool.inf, vmxtool.txt and the built vmxinst.exe,
-// vmxtool.dll, vmxtool.exe and their 64-bit builds vmxtool64.dll and vmxtool64.exe in a
+// vmxtool.dll, vmxtool.exe and their 64-bit builds vmxinst64.exe, vmxtool64.dll and
+// vmxtool64.exe in a
 // folder whose name has spaces, below the temporary folder or, for the Windows 95 family's
 // installer, whose command line is short, below C:\.
 class InstallSource {

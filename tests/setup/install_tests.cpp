@@ -227,9 +227,15 @@ TEST_F(Installation, AcceptedOfferWritesTheVerbsAndTheInfInstallsBeforeTheReadme
     }
     EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxtool.dll")),
               vmxtest::ReadFileBytes(flowtest::Shellext32Folder() + "\\vmxtool.dll"));
+    // Each folder's setup program is of that folder's bitness: the list of installed
+    // programs starts the native one.
+    EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxinst.exe")),
+              vmxtest::ReadFileBytes(flowtest::Shellext32Folder() + "\\vmxinst.exe"));
     if (flowtest::On64BitWindows()) {
         EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxtool64.dll")),
                   vmxtest::ReadFileBytes(flowtest::NativeShellextFolder() + "\\vmxtool.dll"));
+        EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxinst64.exe")),
+                  vmxtest::ReadFileBytes(flowtest::NativeShellextFolder() + "\\vmxinst.exe"));
     }
 }
 

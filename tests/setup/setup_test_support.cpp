@@ -25,8 +25,7 @@ bool On64BitWindows() {
 }
 
 REGSAM OtherRegistryView() {
-    if (!On64BitWindows()) return 0;
-    return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    return sizeof(void*) == 8 && On64BitWindows() ? KEY_WOW64_32KEY : 0;
 }
 
 std::string UniqueName(const std::string& tag) {

@@ -23,8 +23,8 @@ private:
 
 // 64-bit Windows: this test program is 64-bit, or 32-bit under WOW64.
 bool On64BitWindows();
-// The registry view that this program reaches only by naming it: the 64-bit one for a
-// 32-bit program, the 32-bit one for a 64-bit program; 0 on 32-bit Windows.
+// The registry view besides its own that the setup program serves: the 32-bit one for the
+// 64-bit program on 64-bit Windows; 0 for the 32-bit program, which serves 32-bit Windows.
 REGSAM OtherRegistryView();
 
 // A name no other test process uses at the same time: tag, process id and a serial number.

@@ -31,6 +31,8 @@ const TextCase kTexts[] = {
     {"UnservedMachineFrenchBefore", Texts::UnservedMachineFrenchBefore, 1252, u"Installation impossible : "},
     {"UnservedMachineFrenchAfter", Texts::UnservedMachineFrenchAfter, 1252, u" ne fonctionne que sur les versions x86 et x64 de Windows."},
     {"UnservedMachineJapaneseAfter", Texts::UnservedMachineJapaneseAfter, 932, u" はこのパソコンの Windows にはインストールできません (x86 または x64 版の Windows が必要です)."},
+    {"NativeSetupMissingFrench", Texts::NativeSetupMissingFrench, 1252, u"Impossible de lancer le programme d'installation 64 bits : "},
+    {"NativeSetupMissingJapanese", Texts::NativeSetupMissingJapanese, 932, u"64 ビット版のセットアップ プログラムを起動できません : "},
     {"DiskInfoOfferFrench", Texts::DiskInfoOfferFrench, 1252, u"Votre système peut être configuré pour lancer 'Infos disque' depuis le menu contextuel de l'Explorer."},
     {"DiskInfoOfferJapanese", Texts::DiskInfoOfferJapanese, 932, u"エクスプローラでのフォルダの右クリックメニューに「ディスク情報」表示機能を追加します."},
     {"UninstallQuestionCaptionSuffix", Texts::UninstallQuestionCaptionSuffix, 1252, u" Français "},

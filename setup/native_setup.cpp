@@ -1,0 +1,148 @@
+#include "native_setup.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "command_line.h"
+#include "environment.h"
+#include "scoped_handle.h"
+#include "setup_texts.h"
+#include "system_calls.h"
+#include "windows64.h"
+
+namespace {
+
+constexpr bool kIs64BitProgram = sizeof(void*) == 8;
+const char kInstalledName[] = "\\Shellext\\vmxinst.exe";
+
+std::string FolderOf(const std::string& path) {
+    const std::string::size_type slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    return !a.empty() && !b.empty() &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
+               CSTR_EQUAL;
+}
+
+// Reads the machine from the file's PE header: a planted or damaged file, or the 32-bit
+// program under the 64-bit one's name, would otherwise start, or start this one again.
+bool IsX64Program(const std::string& path) {
+    ScopedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    IMAGE_DOS_HEADER dos = {};
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), &dos, sizeof dos, &read, nullptr) || read != sizeof dos ||
+        dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0)
+        return false;
+    struct {
+        DWORD signature;
+        IMAGE_FILE_HEADER header;
+    } nt = {};
+    if (SetFilePointer(file.Get(), dos.e_lfanew, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        !ReadFile(file.Get(), &nt, sizeof nt, &read, nullptr) || read != sizeof nt)
+        return false;
+    return nt.signature == IMAGE_NT_SIGNATURE && nt.header.Machine == IMAGE_FILE_MACHINE_AMD64;
+}
+
+// Started by an elevated program, the 64-bit one inherits its rights without a second
+// prompt; an unelevated start (elevation turned off) needs Windows to ask.
+HANDLE Start(const std::string& program, const std::string& arguments) {
+    std::string line = "\"" + program + "\"" + arguments;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    PROCESS_INFORMATION started = {};
+    if (CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &started)) {
+        CloseHandle(started.hThread);
+        return started.hProcess;
+    }
+    constexpr DWORD kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED, since Vista
+    if (GetLastError() != kElevationRequired) return nullptr;
+    SHELLEXECUTEINFOA execute = {};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    execute.lpVerb = "runas";
+    execute.lpFile = program.c_str();
+    const std::string parameters = arguments.empty() ? arguments : arguments.substr(1);
+    execute.lpParameters = parameters.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&execute)) return nullptr;
+    return execute.hProcess;
+}
+
+int ReportMissing(const NativeSetup& program, const char* commandLine) {
+    const std::string caption =
+        ProductDisplayName + (FlowFor(commandLine) == SetupFlow::Uninstall
+                                  ? Texts::UninstallReportCaptionSuffix
+                                  : Texts::InstallCaptionSuffix);
+    const std::string text =
+        (IsJapaneseSystem() ? Texts::NativeSetupMissingJapanese : Texts::NativeSetupMissingFrench) +
+        program.known;
+    SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    return 1;
+}
+
+}  // namespace
+
+bool HandsOverTo64BitSetup() {
+    return !kIs64BitProgram && IsWindowsNT() && RunsUnderWow64() &&
+           SystemCalls.NativeMachine() == IMAGE_FILE_MACHINE_AMD64;
+}
+
+NativeSetup NativeSetupFor(const std::string& ownPath, const std::string& systemFolder,
+                           const std::string& wow64Folder) {
+    const std::string folder = FolderOf(ownPath);
+    if (SameFolder(folder, wow64Folder + "\\Shellext") ||
+        SameFolder(folder, systemFolder + "\\Shellext")) {
+        // The system folder's parent is the machine's Windows folder, also on a terminal
+        // server where GetWindowsDirectoryA gives the user's own.
+        return {FolderOf(systemFolder) + "\\Sysnative" + kInstalledName, systemFolder + kInstalledName};
+    }
+    const std::string beside = folder + "\\vmxinst64.exe";
+    return {beside, beside};
+}
+
+std::string ArgumentsAfterProgramName(const char* commandLine) {
+    const char* p = commandLine ? commandLine : "";
+    // Windows' own rule for the program's name: up to the closing quote when it starts
+    // with one, up to the first space or tab otherwise.
+    if (*p == '"') {
+        ++p;
+        while (*p != '\0' && *p != '"') ++p;
+        if (*p == '"') ++p;
+    } else {
+        while (*p != '\0' && *p != ' ' && *p != '\t') ++p;
+    }
+    return p;
+}
+
+int RunNativeSetup(const NativeSetup& program, const char* commandLine) {
+    if (!IsX64Program(program.reached)) return ReportMissing(program, commandLine);
+    const std::string rest = ArgumentsAfterProgramName(commandLine);
+    // One separator between the name and what follows, which stays as it was.
+    const bool separated = rest.empty() || rest[0] == ' ' || rest[0] == '\t';
+    const std::string arguments = separated ? rest : " " + rest;
+    ScopedHandle process(Start(program.reached, arguments));
+    if (!process.Valid()) return ReportMissing(program, commandLine);
+    WaitForSingleObject(process.Get(), INFINITE);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.Get(), &exitCode);
+    return static_cast<int>(exitCode);
+}
+
+int HandOverTo64BitSetup(const char* commandLine) {
+    ChooseProductDisplayName();
+    FillSystemFolders();
+    char own[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
+    const std::string ownPath = length > 0 && length < MAX_PATH ? std::string(own, length) : "";
+    return RunNativeSetup(NativeSetupFor(ownPath, FolderText(SystemDir), Wow64SystemFolder()),
+                          commandLine);
+}
