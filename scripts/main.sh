@@ -24,8 +24,9 @@ done
 status=0
 tests/e2e/e2e.sh build/x86 build/x64 --demo out win64 || status=1
 echo
+echo "main: the setup program that did the work on this machine's 64-bit Windows: vmxinst64.exe, started as $(paste -sd' ' build/x86/e2e/started.txt 2>/dev/null | sed 's/ / and /g')"
 if [ "${machine[0]}" = x64-only ]; then
-  echo "main: not shown on this machine, which runs no 32-bit x86 programs: the shipped 32-bit setup program (its 64-bit build installed instead) and the 32-bit programs' context menu and viewer"
+  echo "main: not shown on this machine, which runs no 32-bit x86 programs: vmxinst.exe handing 64-bit Windows over to vmxinst64.exe (the story started vmxinst64.exe itself) and the 32-bit programs' context menu and viewer"
 fi
 if [ $status -eq 0 ]; then
   echo "main: done. The package and the viewer's screenshot are in $(pwd)/out"

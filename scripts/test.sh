@@ -35,6 +35,9 @@ for f in "${flavours[@]}"; do
   ran=$((total - skipped))
   part="$f: $ran ran, $((ran - failed)) passed, $failed failed, $skipped skipped"
   [ "$skipped" -gt 0 ] && [ "$f" = x86 ] && part+=" (no 32-bit x86 code on this machine)"
+  if [ "$f" = x86 ] && [ -s build/x86/e2e/started.txt ]; then
+    part+="; e2e started the setup program as $(paste -sd' ' build/x86/e2e/started.txt | sed 's/ / and /g')"
+  fi
   if [ "$f" = x86 ] && [ -s build/x86/e2e/skipped.txt ]; then
     part+="; in e2e $(wc -l <build/x86/e2e/skipped.txt) step(s) skipped: [$(cut -f1 build/x86/e2e/skipped.txt | paste -sd'|' | sed 's/|/] [/g')]"
   fi

@@ -13,10 +13,13 @@
 # story as it goes and saves a screenshot of the viewer into <out dir>. Ends with
 # "N passed, M failed, K skipped" and exit code 0 only if none failed.
 #
-# On a machine that runs no 32-bit x86 code, the win64 scenario plays the story with the
-# 64-bit build of the setup program, put into the unpacked package in place of the shipped
-# one, and with the 64-bit host alone; what needs 32-bit code is reported as skipped, each
-# step by name, and listed in <32-bit build dir>/e2e/skipped.txt.
+# The package is installed exactly as users get it. The user starts vmxinst.exe, which
+# hands 64-bit Windows over to vmxinst64.exe beside it (Wine's process trace shows the
+# hand-over). On a machine that runs no 32-bit x86 code the story starts vmxinst64.exe from
+# the same unpacked folder, as the 32-bit program would, and plays with the 64-bit host
+# alone; what needs 32-bit code is reported as skipped, each step by name, and listed in
+# <32-bit build dir>/e2e/skipped.txt. <32-bit build dir>/e2e/started.txt names the setup
+# program that the story started.
 set -uo pipefail
 
 BUILD=$(cd "$1" && pwd)
@@ -37,7 +40,6 @@ TOOLS=$BUILD/tests/e2e
 WINE64=/usr/lib/wine/wine64
 HOST64=("$WINE64" "$BUILD64/tests/e2e/shell_host.exe")
 HOST32=(wine "$TOOLS/shell_host.exe")
-SETUP64=$BUILD64/setup/vmxinst.exe
 WORK=$BUILD/e2e
 CLSID='{0b95b7e0-c8b9-11cf-8f59-444553540000}'
 PASSED=0
@@ -73,7 +75,7 @@ runs_32bit() { [ "$MACHINE" != x64-only ]; }
 
 [ -f "$ZIP" ] || { echo "e2e: no package VelluMax-*.zip in $BUILD (build first)" >&2; exit 1; }
 for t in "$TOOLS/box_answerer.exe" "$TOOLS/shell_host.exe" "$BUILD64/tests/e2e/shell_host.exe" \
-  "$BUILD64/tests/e2e/box_answerer.exe" "$SETUP64"; do
+  "$BUILD64/tests/e2e/box_answerer.exe"; do
   [ -f "$t" ] || { echo "e2e: $t is missing (build first)" >&2; exit 1; }
 done
 
@@ -109,6 +111,7 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 UI_LOCALE=fr_FR.UTF-8
 mkdir -p "$WORK"
 : >"$WORK/skipped.txt"
+: >"$WORK/started.txt"
 
 # ---- prefixes: one clean base per architecture, copied for every scenario ----
 base_prefix() {  # base_prefix win64|win32 -> prints its path
@@ -246,20 +249,24 @@ unpack_package() {
   (cd "$PACKAGE_DIR" && unzip -q "$ZIP")
 }
 
-# Without 32-bit code the package's own setup program cannot start: its 64-bit build takes
-# its place in the unpacked folder, and the INF file installs that one too.
+# The user double-clicks vmxinst.exe. On 64-bit Windows it starts vmxinst64.exe beside it
+# and ends with its exit code; Wine's process trace records that start. Without 32-bit code
+# the story starts vmxinst64.exe itself, from the same unpacked folder.
 install_product() {  # install_product <log> <answer to the offer> [keep: the unpacked folder as it is]
-  local loader=wine
+  local run=(wine vmxinst.exe) trace=-all
   [ "${3:-}" = keep ] || unpack_package
-  if ! runs_32bit; then
-    cp "$SETUP64" "$PACKAGE_DIR/vmxinst.exe"
-    loader=$WINE64
+  if [ "$PREFIX_ARCH" = win64 ]; then
+    if runs_32bit; then trace=+process; else run=("$WINE64" vmxinst64.exe); fi
   fi
+  STARTED=${run[1]}
+  grep -qx "$STARTED" "$WORK/started.txt" || echo "$STARTED" >>"$WORK/started.txt"
   answer_boxes "$1" OK "$2"
-  (cd "$PACKAGE_DIR" && run_wine "$loader" vmxinst.exe >"$WORK/install.out" 2>&1)
+  (cd "$PACKAGE_DIR" && WINEDEBUG=$trace run_wine "${run[@]}" >"$WORK/install.out" 2>&1)
   INSTALL_RC=$?
   wait "$ANSWERER_PID"
   ANSWERER_RC=$?
+  # The 64-bit program's command line as the 32-bit one started it.
+  HANDOVER=$(tr -d '\r' <"$WORK/install.out" | grep -i 'CreateProcessInternalW' | grep -io 'cmdline L"[^)]*vmxinst64\.exe[^)]*' | head -1)
 }
 
 # The list of installed programs, as a program of the system's own bitness, starts the
@@ -361,6 +368,8 @@ check_installed() {
       expect_true "$tag: $f installed in $(dir_of "$v")\\Shellext" "[ -f '$(unix_of "$v")/$f' ]"
     done
     bits=$([ "$v" = 64 ] && echo x86-64 || echo 80386)
+    expect_match "$tag: the $v-bit setup program in $(dir_of "$v")\\Shellext" "$bits" \
+      "$(file -b "$(unix_of "$v")/vmxinst.exe" 2>&1)"
     expect_match "$tag: the $v-bit extension in $(dir_of "$v")\\Shellext" "$bits" \
       "$(file -b "$(unix_of "$v")/vmxtool.dll" 2>&1)"
     expect_match "$tag: the $v-bit viewer in $(dir_of "$v")\\Shellext" "$bits" \
@@ -511,13 +520,20 @@ scenario_nt() {  # scenario_nt win64|win32
   new_prefix "$1" "$1"
   say ""
   say "== VelluMax on $([ "$1" = win64 ] && echo 64-bit || echo 32-bit) Windows (NT family, Wine $("$WINE64" --version | sed 's/wine-//'))"
-  if runs_32bit; then
+  if runs_32bit || [ "$1" = win32 ]; then
     say "-- 1. The user unpacks $(basename "$ZIP") into $PACKAGE_DIR_WIN and runs vmxinst.exe"
   else
-    say "-- 1. The user unpacks $(basename "$ZIP") into $PACKAGE_DIR_WIN and runs vmxinst.exe (its 64-bit build: $NO32)"
+    say "-- 1. The user unpacks $(basename "$ZIP") into $PACKAGE_DIR_WIN and runs vmxinst64.exe (vmxinst.exe would start it, but $NO32)"
   fi
   install_product install.log OK
-  expect_eq "$t: installer exit code" 0 "$INSTALL_RC"
+  expect_eq "$t: installer exit code ($STARTED)" 0 "$INSTALL_RC"
+  if [ "$1" = win64 ] && runs_32bit; then
+    expect_match "$t: vmxinst.exe handed 64-bit Windows over to vmxinst64.exe beside it" \
+      'Downloads.+VelluMax.+vmxinst64\.exe' "$HANDOVER"
+    say "   vmxinst.exe started the 64-bit setup program: ${HANDOVER:-<not seen>}, and ended with its exit code $INSTALL_RC"
+  elif [ "$1" = win64 ]; then
+    say "   vmxinst64.exe did the work and ended with exit code $INSTALL_RC"
+  fi
   expect_eq "$t: both install boxes answered" 0 "$ANSWERER_RC"
   mapfile -t got < <(boxes install.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
   expect_eq "$t: start confirmation box" "${INSTALL_BOXES_FR[0]}" "${got[0]:-<none>}"

@@ -162,7 +162,7 @@ class Image:
         return sorted(result, key=lambda e: e[1]), nfuncs
 
 
-def check_manifest(check, name, data, level, systems):
+def check_manifest(check, name, data, level, systems, flavour):
     if not data:
         check(False, "%s carries a manifest" % name, "no RT_MANIFEST resource")
         return
@@ -176,6 +176,11 @@ def check_manifest(check, name, data, level, systems):
               if local(e) == "requestedExecutionLevel"]
     check(levels == [(level, "false")],
           '%s asks for level="%s" uiAccess="false"' % (name, level), "found %s" % levels)
+    # The program's own identity: another architecture's stops Windows from starting it.
+    own = [e.get("processorArchitecture") for e in tree if local(e) == "assemblyIdentity"]
+    fits = ("*", "amd64" if flavour == "x64" else "x86")
+    check(len(own) == 1 and own[0] in fits, "%s's manifest fits an %s program" % (name, flavour),
+          "processorArchitecture %s" % own)
     if systems is not None:
         found = [e.get("Id", "").lower() for e in tree.iter() if local(e) == "supportedOS"]
         check(found == systems, "%s names the systems from Vista to Windows 10/11" % name,
@@ -248,7 +253,7 @@ def main():
                       "%s looks %s up at run time instead of importing it" % (name, function),
                       "imported" if function in imported else "its name is not in the image")
         if name.lower() in MANIFESTS:
-            check_manifest(check, name, img.manifest(), *MANIFESTS[name.lower()])
+            check_manifest(check, name, img.manifest(), *MANIFESTS[name.lower()], flavour)
             check_dpi_awareness(check, name, img.manifest())
         if name.lower().endswith(".dll"):
             exports, nfuncs = img.exports()
