@@ -117,8 +117,13 @@ protected:
         }
         for (REGSAM view : flowtest::RegistryViews())
             setuptest::SetStringValue(HKCR, flowtest::kClassKey + "\\EarlierMark", "", "x", view);
-        if (flowtest::On64BitWindows())
+        if (flowtest::On64BitWindows()) {
             SetStringValue(HKLM, flowtest::kUninstallEntry, "UninstallString", "old /uninstall");
+            // Earlier versions put the 32-bit setup program into the native folder too.
+            CreateDirectoryA(flowtest::NativeShellextFolder().c_str(), nullptr);
+            vmxtest::WriteFileBytes(flowtest::NativeShellextFolder() + "\\vmxinst.exe",
+                                    "earlier 32-bit setup program");
+        }
     }
 
     static bool EarlierMarkLeft() {
