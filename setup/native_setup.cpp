@@ -6,8 +6,11 @@
 
 #include "command_line.h"
 #include "environment.h"
+#include "error_report.h"
+#include "payload_trust.h"
 #include "scoped_handle.h"
 #include "setup_texts.h"
+#include "staged_payload.h"
 #include "system_calls.h"
 #include "windows64.h"
 
@@ -77,16 +80,35 @@ HANDLE Start(const std::string& program, const std::string& arguments) {
     return execute.hProcess;
 }
 
-int ReportMissing(const NativeSetup& program, const char* commandLine) {
+// The one box of the hand-over; the exit code is 1.
+int Report(const char* french, const char* japanese, const std::string& file,
+           const char* commandLine) {
     const std::string caption =
         ProductDisplayName + (FlowFor(commandLine) == SetupFlow::Uninstall
                                   ? Texts::UninstallReportCaptionSuffix
                                   : Texts::InstallCaptionSuffix);
-    const std::string text =
-        (IsJapaneseSystem() ? Texts::NativeSetupMissingJapanese : Texts::NativeSetupMissingFrench) +
-        program.known;
+    const std::string text = (IsJapaneseSystem() ? japanese : french) + file;
     SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     return 1;
+}
+
+int ReportMissing(const NativeSetup& program, const char* commandLine) {
+    return Report(Texts::NativeSetupMissingFrench, Texts::NativeSetupMissingJapanese,
+                  program.known, commandLine);
+}
+
+// Elevated, the program started from the unpacked package is a copy in a folder that only
+// administrators can change, checked against this program's publisher. The installed copy
+// already lies in such a folder.
+int RunStagedNativeSetup(const NativeSetup& program, const std::string& ownPath,
+                         const char* commandLine) {
+    if (!IsX64Program(program.reached)) return ReportMissing(program, commandLine);
+    StagedPayload staged(FolderOf(program.reached), {"vmxinst64.exe"});
+    if (staged.Files().empty()) return ReportMissing(program, commandLine);
+    if (!FirstUntrustedPayloadFile(ownPath, staged.Folder(), staged.Files()).empty())
+        return Report(Texts::UntrustedPayloadFrench, Texts::UntrustedPayloadJapanese,
+                      program.known, commandLine);
+    return RunNativeSetup({staged.File("vmxinst64.exe"), program.known}, commandLine);
 }
 
 }  // namespace
@@ -143,6 +165,11 @@ int HandOverTo64BitSetup(const char* commandLine) {
     char own[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
     const std::string ownPath = length > 0 && length < MAX_PATH ? std::string(own, length) : "";
-    return RunNativeSetup(NativeSetupFor(ownPath, FolderText(SystemDir), Wow64SystemFolder()),
-                          commandLine);
+    const NativeSetup program = NativeSetupFor(ownPath, FolderText(SystemDir), Wow64SystemFolder());
+    if (!StagesPayload() || !SameFolder(FolderOf(program.reached), FolderOf(ownPath)))
+        return RunNativeSetup(program, commandLine);
+    int exitCode = 1;
+    const int reported = RunWithErrorReport(
+        [&] { exitCode = RunStagedNativeSetup(program, ownPath, commandLine); });
+    return reported ? reported : exitCode;
 }

@@ -37,5 +37,5 @@ std::string ArgumentsAfterProgramName(const char* commandLine);
 int RunNativeSetup(const NativeSetup& program, const char* commandLine);
 
 // The whole hand-over of this process: the program for its own path, started on the
-// program's command line.
+// program's command line; elevated, a checked copy of the one beside it.
 int HandOverTo64BitSetup(const char* commandLine);

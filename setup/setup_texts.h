@@ -54,6 +54,13 @@ inline constexpr char NativeSetupMissingFrench[] = "Impossible de lancer le prog
 // CP932: "64 ビット版のセットアップ プログラムを起動できません : "
 inline constexpr char NativeSetupMissingJapanese[] = "64 \x83\x72\x83\x62\x83\x67\x94\xC5\x82\xCC\x83\x5A\x83\x62\x83\x67\x83\x41\x83\x62\x83\x76 \x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\x82\xF0\x8B\x4E\x93\xAE\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1 : ";
 
+// A staged program or DLL without the setup program's own publisher's signature; the
+// file's path in the unpacked package follows.
+// CP1252: "Installation impossible : ce fichier ne porte pas la signature de l'éditeur du programme d'installation : "
+inline constexpr char UntrustedPayloadFrench[] = "Installation impossible : ce fichier ne porte pas la signature de l'\xE9" "diteur du programme d'installation : ";
+// CP932: "インストールできません。このファイルにはセットアップ プログラムと同じ発行元の署名がありません : "
+inline constexpr char UntrustedPayloadJapanese[] = "\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42\x82\xB1\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC9\x82\xCD\x83\x5A\x83\x62\x83\x67\x83\x41\x83\x62\x83\x76 \x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\x82\xC6\x93\xAF\x82\xB6\x94\xAD\x8D\x73\x8C\xB3\x82\xCC\x8F\x90\x96\xBC\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1 : ";
+
 // Offer of the disk-information verb.
 // CP1252: "Votre système peut être configuré pour lancer 'Infos disque' depuis le menu contextuel de l'Explorer."
 inline constexpr char DiskInfoOfferFrench[] = "Votre syst\xE8me peut \xEAtre configur\xE9 pour lancer 'Infos disque' depuis le menu contextuel de l'Explorer.";

@@ -33,6 +33,8 @@ const TextCase kTexts[] = {
     {"UnservedMachineJapaneseAfter", Texts::UnservedMachineJapaneseAfter, 932, u" はこのパソコンの Windows にはインストールできません (x86 または x64 版の Windows が必要です)."},
     {"NativeSetupMissingFrench", Texts::NativeSetupMissingFrench, 1252, u"Impossible de lancer le programme d'installation 64 bits : "},
     {"NativeSetupMissingJapanese", Texts::NativeSetupMissingJapanese, 932, u"64 ビット版のセットアップ プログラムを起動できません : "},
+    {"UntrustedPayloadFrench", Texts::UntrustedPayloadFrench, 1252, u"Installation impossible : ce fichier ne porte pas la signature de l'éditeur du programme d'installation : "},
+    {"UntrustedPayloadJapanese", Texts::UntrustedPayloadJapanese, 932, u"インストールできません。このファイルにはセットアップ プログラムと同じ発行元の署名がありません : "},
     {"DiskInfoOfferFrench", Texts::DiskInfoOfferFrench, 1252, u"Votre système peut être configuré pour lancer 'Infos disque' depuis le menu contextuel de l'Explorer."},
     {"DiskInfoOfferJapanese", Texts::DiskInfoOfferJapanese, 932, u"エクスプローラでのフォルダの右クリックメニューに「ディスク情報」表示機能を追加します."},
     {"UninstallQuestionCaptionSuffix", Texts::UninstallQuestionCaptionSuffix, 1252, u" Français "},

@@ -1,0 +1,103 @@
+#include "staged_payload.h"
+
+#include <windows.h>
+#include <sddl.h>
+
+#include "elevation.h"
+#include "environment.h"
+#include "errors.h"
+#include "leftovers.h"
+#include "system_function.h"
+
+const std::vector<const char*> kPackageFiles = {
+    "vmxtool.inf",   "vmxtool.txt",   "vmxinst.exe",   "vmxtool.dll",  "vmxtool.exe",
+    "vmxinst64.exe", "vmxtool64.dll", "vmxtool64.exe", "vmxmenu.dll",  "vmxmenu.msix",
+    "vmxmenu.cer",
+};
+
+const char kStagedFolderAccess[] =
+    "O:BAG:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+namespace {
+
+// The access list as a security descriptor, freed with LocalFree. Looked up at run time:
+// the Windows 95 family and NT 4 lack the conversion, and never stage.
+class FolderSecurity {
+public:
+    FolderSecurity() {
+        using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
+        auto convert = SystemFunction<ConvertFn>(
+            "advapi32.dll", "ConvertStringSecurityDescriptorToSecurityDescriptorA");
+        if (!convert || !convert(kStagedFolderAccess, SDDL_REVISION_1, &descriptor_, nullptr))
+            descriptor_ = nullptr;
+    }
+    ~FolderSecurity() {
+        if (descriptor_) LocalFree(descriptor_);
+    }
+    FolderSecurity(const FolderSecurity&) = delete;
+    FolderSecurity& operator=(const FolderSecurity&) = delete;
+    PSECURITY_DESCRIPTOR Get() const { return descriptor_; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+};
+
+// A folder of a new name: a folder that another user made beforehand under a name we might
+// choose (the Temp folder lets users create) is passed over, never entered.
+std::string CreateOwnFolder(const std::string& parent) {
+    FolderSecurity security;
+    if (!security.Get()) Raise<EFCreateError>("Cannot create folder in " + parent);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.Get(), FALSE};
+    LARGE_INTEGER counter = {};
+    QueryPerformanceCounter(&counter);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        char name[64];
+        wsprintfA(name, "\\VelluMax-%08lX%04lX", GetCurrentProcessId(),
+                  static_cast<unsigned long>((counter.LowPart + attempt) & 0xFFFF));
+        const std::string folder = parent + name;
+        if (CreateDirectoryA(folder.c_str(), &attributes)) return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    Raise<EFCreateError>("Cannot create folder in " + parent);
+}
+
+}  // namespace
+
+bool StagesPayload() {
+    return IsWindowsNT() && RunsElevated();
+}
+
+StagedPayload::StagedPayload(const std::string& packageFolder,
+                             const std::vector<const char*>& names) {
+    folder_ = CreateOwnFolder(FolderText(WindowsDir) + "\\Temp");
+    for (const char* name : names) {
+        const std::string from = packageFolder + "\\" + name;
+        if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        // The copy's rights come from the folder, not from the file it was made from.
+        if (!CopyFileA(from.c_str(), File(name).c_str(), TRUE)) {
+            const std::string failed = File(name);
+            Remove();
+            Raise<EFCreateError>("Cannot create file " + failed);
+        }
+        files_.push_back(name);
+    }
+}
+
+StagedPayload::~StagedPayload() {
+    Remove();
+}
+
+void StagedPayload::Remove() {
+    bool held = false;
+    for (const std::string& name : files_) {
+        const std::string file = File(name);
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (DeleteFileA(file.c_str()) || !StillThere(file)) continue;
+        RemoveAtRestart(file);
+        held = true;
+    }
+    files_.clear();
+    if (folder_.empty()) return;
+    if (held || !RemoveDirectoryA(folder_.c_str())) RemoveAtRestart(folder_);
+    folder_.clear();
+}
