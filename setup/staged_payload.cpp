@@ -7,6 +7,7 @@
 #include "environment.h"
 #include "errors.h"
 #include "leftovers.h"
+#include "scoped_handle.h"
 #include "system_function.h"
 
 const std::vector<const char*> kPackageFiles = {
@@ -16,7 +17,7 @@ const std::vector<const char*> kPackageFiles = {
 };
 
 const char kStagedFolderAccess[] =
-    "O:BAG:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+    "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 namespace {
 
@@ -44,8 +45,7 @@ private:
 
 // A folder of a new name: a folder that another user made beforehand under a name we might
 // choose (the Temp folder lets users create) is passed over, never entered.
-std::string CreateOwnFolder(const std::string& parent) {
-    FolderSecurity security;
+std::string CreateOwnFolder(const std::string& parent, const FolderSecurity& security) {
     if (!security.Get()) Raise<EFCreateError>("Cannot create folder in " + parent);
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.Get(), FALSE};
     LARGE_INTEGER counter = {};
@@ -61,6 +61,28 @@ std::string CreateOwnFolder(const std::string& parent) {
     Raise<EFCreateError>("Cannot create folder in " + parent);
 }
 
+// The copy is made with the folder's access list given explicitly: a copy may otherwise
+// carry rights of its own (Wine gives the user and Everyone full control) for as long as
+// nobody changes them.
+bool CopyWithAccess(const std::string& from, const std::string& to, const FolderSecurity& security) {
+    ScopedHandle source(CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!source.Valid()) return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.Get(), FALSE};
+    ScopedHandle target(CreateFileA(to.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!target.Valid()) return false;
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        DWORD read = 0, written = 0;
+        if (!ReadFile(source.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+            return false;
+        if (read == 0) return true;
+        if (!WriteFile(target.Get(), buffer.data(), read, &written, nullptr) || written != read)
+            return false;
+    }
+}
+
 }  // namespace
 
 bool StagesPayload() {
@@ -69,12 +91,13 @@ bool StagesPayload() {
 
 StagedPayload::StagedPayload(const std::string& packageFolder,
                              const std::vector<const char*>& names) {
-    folder_ = CreateOwnFolder(FolderText(WindowsDir) + "\\Temp");
+    const FolderSecurity security;
+    folder_ = CreateOwnFolder(FolderText(WindowsDir) + "\\Temp", security);
     for (const char* name : names) {
         const std::string from = packageFolder + "\\" + name;
         if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        // The copy's rights come from the folder, not from the file it was made from.
-        if (!CopyFileA(from.c_str(), File(name).c_str(), TRUE)) {
+        if (!CopyWithAccess(from, File(name), security)) {
+            files_.push_back(name);  // removed with the rest, whatever was written
             const std::string failed = File(name);
             Remove();
             Raise<EFCreateError>("Cannot create file " + failed);
