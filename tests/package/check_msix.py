@@ -8,7 +8,7 @@ as Windows writes it, every CLSID equal to the command's class), and the signatu
 through `osslsigncode verify`.
 
     check_msix.py <package.msix> --header <menu_package.h> --version <a.b.c.d>
-                  [--cert <certificate.cer, DER>]
+                  [--cert <the build's certificate, DER; when missing, a release signature>]
 Prints one line per check and ends with "N passed, M failed"; exits 1 on any failure."""
 import argparse
 import base64
@@ -303,7 +303,7 @@ def der_of(pem):
 def windows_subject_of(pem):
     """The subject as Windows writes it, from openssl's reading of the certificate."""
     code, out = run(['openssl', 'x509', '-noout', '-subject', '-nameopt',
-                     'utf8,dn_rev,sep_multiline,sname,esc_ctrl,esc_msb'], pem)
+                     'utf8,dn_rev,sep_multiline,sname,esc_ctrl'], pem)
     expect(code == 0, 'openssl cannot read the certificate')
     parts = []
     for line in out.decode('utf-8').splitlines()[1:]:
@@ -328,8 +328,19 @@ def signer_certificate(bytes_of, cer):
         match = [c for c in certificates if der_of(c) == cer]
         expect(match, 'the signature is not made with the shipped certificate')
         return match[0]
-    expect(len(certificates) == 1, 'name the signer\'s certificate with --cert')
-    return certificates[0]
+    if len(certificates) == 1:
+        return certificates[0]
+    # With a chain, the signer is the one certificate that issued none of the others.
+    hashes = []
+    for certificate in certificates:
+        code, out = run(['openssl', 'x509', '-noout', '-subject_hash', '-issuer_hash'],
+                        certificate)
+        expect(code == 0, 'openssl cannot read a certificate of the signature')
+        hashes.append(out.split())
+    issuers = {issuer for subject, issuer in hashes if subject != issuer}
+    leaves = [c for c, (subject, _) in zip(certificates, hashes) if subject not in issuers]
+    expect(len(leaves) == 1, 'cannot tell the signer among %d certificates' % len(certificates))
+    return leaves[0]
 
 
 def check_publisher(publisher, certificate):
@@ -347,11 +358,14 @@ def check_certificate_kind(certificate):
 
 
 def check_osslsigncode(package, certificate):
+    """Against the build's own certificate when there is one, else the system's roots."""
     with tempfile.TemporaryDirectory() as folder:
-        ca = os.path.join(folder, 'signer.pem')
-        with open(ca, 'wb') as f:
-            f.write(certificate)
-        code, out = run(['osslsigncode', 'verify', '-CAfile', ca, '-in', package])
+        trust = []
+        if certificate:
+            trust = ['-CAfile', os.path.join(folder, 'signer.pem')]
+            with open(trust[1], 'wb') as f:
+                f.write(certificate)
+        code, out = run(['osslsigncode', 'verify'] + trust + ['-in', package])
     expect(code == 0 and b'Signature verification: ok' in out,
            'osslsigncode verify failed:\n' + out.decode(errors='replace')[-800:])
 
@@ -368,9 +382,12 @@ def main():
     with open(args.header, encoding='utf-8') as f:
         header = f.read()
     cer = None
-    if args.cert:
+    if args.cert and os.path.exists(args.cert):
         with open(args.cert, 'rb') as f:
             cer = f.read()
+    elif args.cert:
+        print('no build certificate %s: the package is checked as signed by a release '
+              'certificate, against the system\'s trusted roots' % args.cert)
 
     report = Report()
     print('checking %s' % args.package)
@@ -401,7 +418,7 @@ def main():
                     report.check('Publisher equals the certificate subject',
                                  check_publisher, publisher, certificate)
                 report.check('osslsigncode verify', check_osslsigncode, args.package,
-                             certificate)
+                             certificate if cer else None)
     print('%d passed, %d failed' % (report.passed, report.failed))
     sys.exit(1 if report.failed or not report.passed else 0)
 
