@@ -1,18 +1,21 @@
 #!/usr/bin/env python3
 """Tests of release signing on copies of the built programs and DLLs, with a certificate made
 for the test in its own temporary folder: every program, DLL and the package carry a
-signature that `osslsigncode verify` accepts; an unreachable timestamp server leaves them
-signed with a warning; without a certificate nothing is signed and one line says so; a
+signature that `osslsigncode verify` accepts, timestamped by the configured server (a local
+one, answering with openssl's own time-stamping); a server that cannot be reached or fails
+leaves them signed without a timestamp and with a warning; without a certificate nothing is signed and one line says so; a
 wrong password or a package signed by another certificate stops the release; SHA256SUMS
 lists every file of the zip.
 
     release_signing_tests.py <file to sign>... [-- unittest args]"""
 import hashlib
+import http.server
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -32,6 +35,89 @@ def run(command, env_changes=None, cwd=None):
     done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env,
                           cwd=cwd)
     return done.returncode, done.stdout.decode(errors='replace'), done.stderr.decode(errors='replace')
+
+
+TSA_CONFIG = """[tsa]
+default_tsa = tsa_config
+[tsa_config]
+serial = {folder}/serial
+crypto_device = builtin
+signer_cert = {folder}/tsa.pem
+certs = {folder}/tsa.pem
+signer_key = {folder}/tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+other_policies = 1.2.3.4.5
+digests = sha256, sha384, sha512
+accuracy = secs:1
+ordering = yes
+tsa_name = yes
+ess_cert_id_chain = no
+ess_cert_id_alg = sha256
+"""
+
+
+class TimestampServer:
+    """An RFC 3161 server on this machine: openssl answers each request; when broken, the
+    server answers every request with an HTTP error."""
+
+    def __init__(self, folder):
+        os.makedirs(folder)
+        self.folder, self.broken, self.requests = folder, False, 0
+        self.certificate = os.path.join(folder, 'tsa.pem')
+        code, out, err = run(['openssl', 'req', '-x509', '-newkey', 'rsa:2048', '-nodes',
+                              '-days', '2', '-subj', '/CN=Test timestamp server',
+                              '-addext', 'basicConstraints=critical,CA:FALSE',
+                              '-addext', 'keyUsage=critical,digitalSignature',
+                              '-addext', 'extendedKeyUsage=critical,timeStamping',
+                              '-keyout', os.path.join(folder, 'tsa.key'),
+                              '-out', self.certificate])
+        assert code == 0, err
+        with open(os.path.join(folder, 'serial'), 'w') as f:
+            f.write('01\n')
+        with open(os.path.join(folder, 'tsa.cnf'), 'w') as f:
+            f.write(TSA_CONFIG.format(folder=folder))
+        server = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_POST(self):
+                query = self.rfile.read(int(self.headers['Content-Length']))
+                server.requests += 1
+                reply = server.reply(query)
+                if reply is None:
+                    self.send_error(500)
+                    return
+                self.send_response(200)
+                self.send_header('Content-Type', 'application/timestamp-reply')
+                self.send_header('Content-Length', str(len(reply)))
+                self.end_headers()
+                self.wfile.write(reply)
+
+            def log_message(self, *args):
+                pass
+
+        self.http = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+        self.url = 'http://127.0.0.1:%d/' % self.http.server_address[1]
+        threading.Thread(target=self.http.serve_forever, daemon=True).start()
+
+    def reply(self, query):
+        if self.broken:
+            return None
+        query_file = os.path.join(self.folder, 'query.tsq')
+        reply_file = os.path.join(self.folder, 'reply.tsr')
+        with open(query_file, 'wb') as f:
+            f.write(query)
+        code, _, _ = run(['openssl', 'ts', '-reply', '-config',
+                          os.path.join(self.folder, 'tsa.cnf'), '-queryfile', query_file,
+                          '-out', reply_file])
+        if code != 0:
+            return None
+        with open(reply_file, 'rb') as f:
+            return f.read()
+
+    def stop(self):
+        self.http.shutdown()
+        self.http.server_close()
 
 
 def digest(path):
@@ -66,6 +152,7 @@ class ReleaseSigning(unittest.TestCase):
         # The package as a release build makes it, and as a build without certificate does.
         cls.release_package = cls.make_package('release', cls.release_env)
         cls.build_package = cls.make_package('own', {})
+        cls.timestamps = TimestampServer(os.path.join(cls.folder, 'tsa'))
 
     @classmethod
     def make_package(cls, kind, env):
@@ -80,6 +167,7 @@ class ReleaseSigning(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
+        cls.timestamps.stop()
         shutil.rmtree(cls.folder)
 
     def stage(self, package_ship):
@@ -110,6 +198,30 @@ class ReleaseSigning(unittest.TestCase):
                 self.assertTrue(ok, text)
                 self.assertIn('Release test', text)
         self.assertEqual(digest(os.path.join(stage, 'readme.txt')), readme)
+
+    def test_timestamps_from_the_configured_server(self):
+        # (whether the server fails, the warning expected, how many get a timestamp)
+        for broken, warning, stamped in [(False, None, len(BINARIES)),
+                                         (True, 'did not answer', 0)]:
+            with self.subTest('server failing' if broken else 'server answering'):
+                self.timestamps.broken = broken
+                stage = self.stage(self.release_package)
+                env = dict(self.release_env, VMX_TIMESTAMP_URL=self.timestamps.url)
+                code, out, err = run([sys.executable, SIGN_RELEASE, stage], env)
+                self.assertEqual(code, 0, out + err)
+                self.assertIn('(%d with a timestamp)' % stamped, out)
+                if warning:
+                    self.assertIn(warning, err)
+                else:
+                    self.assertEqual(err, '')
+                for name in self.programs(stage):
+                    code, text, _ = run(['osslsigncode', 'verify', '-CAfile', self.ca,
+                                         '-TSA-CAfile', self.timestamps.certificate,
+                                         '-in', os.path.join(stage, name)])
+                    self.assertEqual(code, 0, text)
+                    self.assertEqual('Timestamp Server Signature verification: ok' in text,
+                                     not broken, text)
+        self.timestamps.broken = False
 
     def test_password_from_a_file(self):
         stage = self.stage(self.release_package)
