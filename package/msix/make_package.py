@@ -119,7 +119,8 @@ def make_build_certificate(folder):
 
 
 def build(args, release, out_dir, ship_dir):
-    manifest_template = open(args.template, encoding='utf-8').read()
+    with open(args.template, encoding='utf-8') as f:
+        manifest_template = f.read()
     logo = make_logo.png(make_logo.logo_rows())
     values = {'PACKAGE_NAME': args.name, 'VERSION': args.version, 'VERB_ID': args.verb,
               'CLSID': args.clsid.strip('{}').lower(), 'LOGO': LOGO.replace('/', '\\')}
@@ -133,7 +134,8 @@ def build(args, release, out_dir, ship_dir):
                                     signing.timestamp_url(args.timestamp_url), TAG)
         else:
             cert_path, key_path = make_build_certificate(secret_dir)
-            cert_pem = open(cert_path, 'rb').read()
+            with open(cert_path, 'rb') as f:
+                cert_pem = f.read()
             # Nobody trusts this certificate beyond the machines that install the package.
             signer = signing.Signer(['-certs', cert_path, '-key', key_path], tag=TAG)
         der = cert_subject.der_from_file_bytes(cert_pem)
@@ -164,6 +166,13 @@ def build(args, release, out_dir, ship_dir):
             'deleted, its public part is %s' % (PACKAGE, values['PUBLISHER'], CERTIFICATE))
 
 
+def read_text(path):
+    if not os.path.exists(path):
+        return None
+    with open(path) as f:
+        return f.read()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     for option in ('out', 'template', 'name', 'version', 'clsid', 'verb'):
@@ -179,7 +188,7 @@ def main():
         stamp_path = os.path.join(args.out, 'vmxmenu.stamp')
         digest = inputs_digest(args, release)
         expected = [PACKAGE] if release else [PACKAGE, CERTIFICATE]
-        if (os.path.exists(stamp_path) and open(stamp_path).read() == digest and
+        if (read_text(stamp_path) == digest and
                 all(os.path.exists(os.path.join(ship_dir, n)) for n in expected)):
             say('%s is up to date' % PACKAGE)
             return

@@ -150,6 +150,9 @@ class ReleaseSigning(unittest.TestCase):
         cls.release_env = {'VMX_SIGN_PFX': cls.pfx, 'VMX_SIGN_PASSWORD': PASSWORD,
                            'VMX_TIMESTAMP_URL': UNREACHABLE}
         # The package as a release build makes it, and as a build without certificate does.
+        # Where the maker keeps the build certificate's key while it signs.
+        cls.key_folder = os.path.join(cls.folder, 'temp')
+        os.makedirs(cls.key_folder)
         cls.release_package = cls.make_package('release', cls.release_env)
         cls.build_package = cls.make_package('own', {})
         cls.timestamps = TimestampServer(os.path.join(cls.folder, 'tsa'))
@@ -161,9 +164,28 @@ class ReleaseSigning(unittest.TestCase):
                                  os.path.join(PACKAGE_SOURCE, 'msix', 'AppxManifest.xml.in'),
                                  '--name', 'Test.Package', '--version', '1.2.3.4',
                                  '--clsid', '{00000000-1111-2222-3333-444444444444}',
-                                 '--verb', 'Test'], env)
+                                 '--verb', 'Test'], dict(env, TMPDIR=cls.key_folder))
         assert code == 0, stdout + err
         return os.path.join(out, 'ship')
+
+    def test_the_build_certificate_is_for_that_build_alone(self):
+        self.assertEqual(os.listdir(self.key_folder), [])  # its private key is gone
+        self.assertEqual(sorted(os.listdir(self.build_package)), ['vmxmenu.cer', 'vmxmenu.msix'])
+        self.assertEqual(os.listdir(self.release_package), ['vmxmenu.msix'])
+        second = self.make_package('own-again', {})
+        subjects = []
+        for ship in (self.build_package, second):
+            code, out, err = run(['openssl', 'x509', '-inform', 'DER', '-noout', '-subject',
+                                  '-ext', 'basicConstraints,extendedKeyUsage', '-in',
+                                  os.path.join(ship, 'vmxmenu.cer')])
+            self.assertEqual(code, 0, err)
+            self.assertRegex(out, r'subject=O = Caldwyn, CN = VelluMax build '
+                                  r'\d{4}-\d\d-\d\d [0-9a-f]{8}\n')
+            self.assertIn('CA:FALSE', out)
+            self.assertIn('Code Signing', out)
+            subjects.append(out.splitlines()[0])
+        self.assertNotEqual(subjects[0], subjects[1])
+        self.assertEqual(os.listdir(self.key_folder), [])
 
     @classmethod
     def tearDownClass(cls):
