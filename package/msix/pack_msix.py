@@ -170,8 +170,8 @@ def main(argv):
     with open(argv[2], 'rb') as f:
         manifest = f.read()
     payload = []
-    for spec in argv[3:]:
-        name, _, path = spec.partition('=')
+    for pair in argv[3:]:
+        name, _, path = pair.partition('=')
         with open(path, 'rb') as f:
             payload.append((name, f.read()))
     try:
