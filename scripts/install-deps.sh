@@ -10,7 +10,12 @@ PACKAGES=(
   wine wine64
   xvfb xauth x11-utils imagemagick
   zip unzip python3 libc-bin locales-all
+  openssl
 )
+# Package signing needs osslsigncode 2.7 or later: Debian 12 has it in bookworm-backports only.
+BACKPORTS_LIST=/etc/apt/sources.list.d/bookworm-backports.list
+SIGNER=osslsigncode
+SIGNER_RELEASE=bookworm-backports
 
 # 32-bit Wine only where this machine runs 32-bit x86 programs: elsewhere it could not start.
 kind=$("$(dirname "$0")/machine-kind.sh")
@@ -24,11 +29,21 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+signer_ok() {
+  # osslsigncode prints "osslsigncode 2.9, using:"; packages need 2.7 or later.
+  local v
+  v=$(osslsigncode --version 2>/dev/null | sed -n 's/^osslsigncode \([0-9]*\)\.\([0-9]*\).*/\1 \2/p' | head -1)
+  [ -n "$v" ] && set -- $v && { [ "$1" -gt 2 ] || { [ "$1" -eq 2 ] && [ "$2" -ge 7 ]; }; }
+}
+need_signer=0
+signer_ok || need_signer=1
+
+if [ ${#missing[@]} -eq 0 ] && [ $need_signer -eq 0 ]; then
   echo "install-deps: every package is present"
   exit 0
 fi
 
+[ $need_signer -eq 0 ] || missing+=("$SIGNER/$SIGNER_RELEASE")
 echo "install-deps: missing: ${missing[*]}"
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-deps: run as root to install them" >&2
@@ -38,6 +53,11 @@ fi
 if [ "$kind" != x64-only ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "install-deps: adding the i386 architecture (32-bit Wine)"
   dpkg --add-architecture i386
+fi
+
+if [ $need_signer -eq 1 ] && ! grep -rqs "^[^#]*$SIGNER_RELEASE" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  echo "install-deps: adding $SIGNER_RELEASE to the package sources ($BACKPORTS_LIST)"
+  echo "deb http://deb.debian.org/debian $SIGNER_RELEASE main" >"$BACKPORTS_LIST"
 fi
 
 export DEBIAN_FRONTEND=noninteractive
@@ -54,9 +74,14 @@ if ! apt-get install -y -q --no-install-recommends "${missing[@]}"; then
 fi
 
 for p in "${missing[@]}"; do
+  [ "$p" != "$SIGNER/$SIGNER_RELEASE" ] || continue
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     echo "install-deps: package still missing after install: $p" >&2
     exit 1
   fi
 done
+if ! signer_ok; then
+  echo "install-deps: $SIGNER 2.7 or later is still missing after install" >&2
+  exit 1
+fi
 echo "install-deps: done"

@@ -731,7 +731,24 @@ scenario_win98() {
   end_prefix
 }
 
+# What a user downloads: every file listed in SHA256SUMS with the sum it has, the signed
+# package among them.
+check_zip_contents() {
+  local dir=$WORK/zip-contents sums
+  rm -rf "$dir" && mkdir -p "$dir"
+  (cd "$dir" && unzip -q "$ZIP")
+  sums=$(cd "$dir" && sha256sum -c SHA256SUMS 2>&1)
+  expect_true "zip: SHA256SUMS matches every file it lists" \
+    '(cd "$dir" && sha256sum -c --quiet SHA256SUMS >/dev/null 2>&1)'
+  expect_eq "zip: SHA256SUMS lists every other file of the zip" \
+    "$(cd "$dir" && ls | grep -vx SHA256SUMS | sort | tr '\n' ' ')" \
+    "$(printf '%s\n' "$sums" | sed -n 's/: OK$//p' | sort | tr '\n' ' ')"
+  expect_true "zip: the signed package vmxmenu.msix is in it" '[ -s "$dir/vmxmenu.msix" ]'
+  rm -rf "$dir"
+}
+
 echo "e2e: this machine is $MACHINE"
+check_zip_contents
 for s in "${SCENARIOS[@]}"; do
   case $s in
     win64) scenario_nt win64 ;;
