@@ -5,6 +5,7 @@
 #include "environment.h"
 #include "pending_renames.h"
 #include "restart_delete.h"
+#include "run_state.h"
 #include "system_calls.h"
 #include "windows64.h"
 
@@ -62,5 +63,6 @@ void MoveAsideFilesInUse() {
             if (DeleteFileA(aside)) continue;
             const std::string asideName = std::string(aside).substr(folder.reached.size());
             RemoveAtRestart(folder.known + asideName);
+            NoteLeftForRestart(folder.known + asideName, LeftForRestart::ProductFile);
         }
 }

@@ -2,14 +2,18 @@
 
 #include "command_line.h"
 #include "environment.h"
-#include "error_report.h"
 #include "install.h"
+#include "run_options.h"
+#include "setup_run.h"
 #include "uninstall.h"
 
 int RunSetup(const char* commandLine) {
-    return RunWithErrorReport([commandLine] {
-        ChooseProductDisplayName();
-        if (FlowFor(commandLine) == SetupFlow::Uninstall)
+    ChooseProductDisplayName();
+    const RunOptions options = ReadRunOptions(commandLine);
+
+    // ---- From here on this process does the work itself: one setup program at a time ----
+    return RunAsAsked(options, [&options] {
+        if (options.flow == SetupFlow::Uninstall)
             RunUninstall();
         else
             RunInstall();

@@ -2,5 +2,6 @@
 #pragma once
 
 // Sets the display name, runs the installation or the uninstallation, and returns the exit
-// code: 0 after a normal end, 1 after the default error report.
+// code: 0 after a normal end, 1 after the default error report; a quiet run (/quiet) ends
+// with the codes of setup_run.h.
 int RunSetup(const char* commandLine);
