@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "flow_test_support.h"
 #include "scripted_user.h"
 #include "setup_test_support.h"
@@ -359,8 +360,9 @@ TEST_F(QuietRuns, InteractiveRunLogsTheUsersAnswers) {
 class HeldChild {
 public:
     explicit HeldChild(const std::string& log) : log_(log) {
-        std::string command = "\"" + vmxtest::ProgramFolder() + "flow_child.exe\" \"" + log +
-                              "\" uninstall HOLD NO";
+        // Appended piece by piece: GCC 12 warns wrongly about a literal + string here.
+        std::string command(1, '"');
+        command += vmxtest::ProgramFolder() + "flow_child.exe\" \"" + log + "\" uninstall HOLD NO";
         std::vector<char> line(command.begin(), command.end());
         line.push_back('\0');
         STARTUPINFOA startup = {};
