@@ -1,5 +1,6 @@
 #include "ask_user.h"
 
+#include "environment.h"
 #include "run_state.h"
 #include "setup_log.h"
 #include "system_calls.h"
@@ -15,13 +16,26 @@ std::string AnswerName(int answer) {
     }
 }
 
+namespace {
+
+// A caption is the display name and a suffix that is French on every system (" Français "):
+// on a Japanese system the two are bytes of two code pages, each converted from its own.
+std::string CaptionUtf8(const std::string& caption) {
+    const UINT codePage = TextCodePage();
+    if (codePage == 1252 || caption.compare(0, ProductDisplayName.size(), ProductDisplayName) != 0)
+        return Utf8OneLine(caption, codePage);
+    return Utf8OneLine(ProductDisplayName, codePage) +
+           Utf8OneLine(caption.substr(ProductDisplayName.size()), 1252);
+}
+
+}  // namespace
+
 int AskUser(const std::string& text, const std::string& caption, UINT style, int goOnAnswer) {
     const bool quiet = QuietRun();
     const int answer =
         quiet ? goOnAnswer
               : SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
-    const UINT codePage = TextCodePage();
-    LogUtf8("box [" + Utf8OneLine(caption, codePage) + "] " + Utf8OneLine(text, codePage) +
+    LogUtf8("box [" + CaptionUtf8(caption) + "] " + Utf8OneLine(text, TextCodePage()) +
             " => " + AnswerName(answer) + (quiet ? " (quiet)" : ""));
     return answer;
 }
