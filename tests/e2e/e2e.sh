@@ -585,14 +585,18 @@ scenario_nt() {  # scenario_nt win64|win32
 # ---- quiet runs, as a deployment tool starts them (64-bit Windows) ----
 # quiet_setup <current folder> <log name> <program> <switch>...: no one answers a box; one
 # would hang the run until its time limit. Its exit code in QUIET_RC, its log's lines (time
-# cut off) in QUIET_LOG.
+# cut off) in QUIET_LOG. A batch file reads the exit code as a deployment tool does: Wine
+# hands a Unix parent only its lowest byte (1603 arrives as 67).
 quiet_setup() {
   local folder=$1 log=$2 program=$3 loader=wine
   shift 3
   runs_32bit || loader=$WINE64
   rm -f "$WINEPREFIX/drive_c/e2e/$log"
-  (cd "$folder" && run_wine "$loader" "$program" "$@" /log "C:\\e2e\\$log" >"$WORK/quiet.out" 2>&1)
-  QUIET_RC=$?
+  printf '@%%*\r\n@echo exit code %%ERRORLEVEL%%\r\n' >"$WINEPREFIX/drive_c/e2e/exit-code.cmd"
+  (cd "$folder" && run_wine "$loader" cmd.exe /c 'C:\e2e\exit-code.cmd' "$program" "$@" \
+    /log "C:\\e2e\\$log" >"$WORK/quiet.out" 2>&1)
+  QUIET_RC=$(tr -d '\r' <"$WORK/quiet.out" | sed -n 's/^exit code //p' | tail -1)
+  [ -n "$QUIET_RC" ] || QUIET_RC="none ($(head -c 200 "$WORK/quiet.out"))"
   QUIET_LOG=$(tr -d '\r' <"$WINEPREFIX/drive_c/e2e/$log" 2>/dev/null | cut -c22-)
 }
 box_on_screen() { xwininfo -root -tree 2>/dev/null | grep -q '"VelluMax'; }
