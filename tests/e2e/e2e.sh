@@ -6,11 +6,12 @@
 #
 #   e2e.sh <32-bit build dir> <64-bit build dir> [--demo <out dir>] [scenario...]
 #
-# Scenarios: win64 (64-bit Windows), win32 (32-bit Windows of the NT family), upgrade (on
-# 64-bit Windows over the keys of earlier 32- and 64-bit packages, then installed twice),
-# win98 (the Windows 95 family). Default: all. Each scenario runs in a fresh Wine prefix of
-# its own under <32-bit build dir>/e2e, on a private Xvfb display. With --demo it tells the
-# story as it goes and saves a screenshot of the viewer into <out dir>. Ends with
+# Scenarios: win64 (64-bit Windows, then the quiet runs of a deployment tool), win32
+# (32-bit Windows of the NT family), upgrade (on 64-bit Windows over the keys of earlier 32-
+# and 64-bit packages, then installed twice), win98 (the Windows 95 family). Default: all.
+# Each scenario runs in a fresh Wine prefix of its own under <32-bit build dir>/e2e, on a
+# private Xvfb display. With --demo it tells the story as it goes and saves a screenshot of
+# the viewer into <out dir>. Ends with
 # "N passed, M failed, K skipped" and exit code 0 only if none failed.
 #
 # On a machine that runs no 32-bit x86 code, the win64 scenario plays the story with the
