@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
+#include "ask_user.h"
 #include "environment.h"
 #include "setup_texts.h"
-#include "system_calls.h"
 
 void DeleteFileWithRetry(const std::string& path) {
     for (;;) {
@@ -13,8 +13,7 @@ void DeleteFileWithRetry(const std::string& path) {
         const std::string caption = ProductDisplayName + Texts::UninstallQuestionCaptionSuffix;
         const std::string text =
             (IsJapaneseSystem() ? Texts::AccessDeniedJapanese : Texts::AccessDeniedFrench) + path;
-        if (SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(),
-                                    MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY)
-            return;
+        // A quiet run gives the file up at once: it goes at the restart, as after Cancel.
+        if (AskUser(text, caption, MB_RETRYCANCEL | MB_ICONWARNING, IDCANCEL) != IDRETRY) return;
     }
 }

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <new>
 
+#include "ask_user.h"
 #include "errors.h"
-#include "system_calls.h"
 
 std::string RunningProgramName() {
     char path[MAX_PATH + 1] = {};
@@ -56,8 +56,7 @@ std::string DefaultErrorReportText(const char* className, const std::string& mes
 void ShowDefaultErrorReport(const Exception& error) {
     std::string text =
         DefaultErrorReportText(error.ClassName(), error.Message(), error.RaiseAddress());
-    SystemCalls.MessageBoxA(nullptr, text.c_str(), "Application Error",
-                            MB_TASKMODAL | MB_ICONERROR);
+    AskUser(text, "Application Error", MB_TASKMODAL | MB_ICONERROR, IDOK);
 }
 
 int RunWithErrorReport(const std::function<void()>& work) {

@@ -4,21 +4,25 @@
 
 #include <cstring>
 
+#include "ask_user.h"
 #include "disk_info_verbs.h"
 #include "elevation.h"
 #include "environment.h"
+#include "exit_codes.h"
 #include "inf_installer.h"
+#include "install_check.h"
 #include "leftovers.h"
 #include "registration_removal.h"
+#include "run_state.h"
 #include "setup_texts.h"
 #include "system_calls.h"
 #include "windows64.h"
 
 namespace {
 
-int Ask(const std::string& text, UINT style) {
-    const std::string caption = ProductDisplayName + Texts::InstallCaptionSuffix;
-    return SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+// goOn: what a quiet run answers in the user's place.
+int Ask(const std::string& text, UINT style, int goOn = IDOK) {
+    return AskUser(text, ProductDisplayName + Texts::InstallCaptionSuffix, style, goOn);
 }
 
 std::string MissingInfText(const std::string& infPath) {
@@ -41,6 +45,7 @@ std::string StartConfirmationText() {
 // Elevated, the readme opens through the user's own shell: whatever the user's .txt
 // association starts must not run with this program's rights.
 void OpenReadme() {
+    if (QuietRun()) return;
     const std::string readme =
         FolderText(SystemDir) + "\\shellext\\vmxtool.txt";
     if (RunsElevated() && SystemCalls.OpenThroughDesktopShell(readme.c_str())) return;
@@ -56,18 +61,21 @@ void RunInstall() {
     // load it, and listed as installed: refuse before anything changes.
     if (!PackageServesThisMachine()) {
         Ask(UnservedMachineText(), MB_OK | MB_ICONERROR);
+        NoteFailure(ExitCode::MachineNotServed);
         return;
     }
 
     const std::string infPath = InfFullPath();
     if (!InfFileExists(infPath)) {
         Ask(MissingInfText(infPath), MB_OK | MB_ICONERROR);
+        NoteFailure(ExitCode::Failed);
         return;
     }
     if (Ask(StartConfirmationText(), MB_OKCANCEL | MB_ICONINFORMATION) == IDCANCEL) return;
     const char* offer =
         IsJapaneseSystem() ? Texts::DiskInfoOfferJapanese : Texts::DiskInfoOfferFrench;
-    if (Ask(offer, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK) diskInfoWanted = true;
+    if (Ask(offer, MB_OKCANCEL | MB_ICONINFORMATION, DiskInfoAsked() ? IDOK : IDCANCEL) == IDOK)
+        diskInfoWanted = true;
 
     RemoveFolderVerb();
     if (diskInfoWanted)
@@ -80,6 +88,14 @@ void RunInstall() {
     // would take what the INF file is about to copy; a file in use would not be replaced.
     KeepProductAtRestart();
     MoveAsideFilesInUse();
-    if (!RunInfInstaller(BuildInstallCommand())) return;
+    const std::string command = BuildInstallCommand();
+    if (!RunInfInstaller(command)) {
+        NoteFailure(ExitCode::Failed, "the INF installer could not be started: " + command);
+        return;
+    }
+    // The installer's own errors are its to show; what it did is checked for the log and
+    // a quiet run's exit code.
+    const std::string missing = MissingAfterInstall();
+    if (!missing.empty()) NoteFailure(ExitCode::Failed, missing);
     OpenReadme();
 }

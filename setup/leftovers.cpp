@@ -5,6 +5,7 @@
 #include "environment.h"
 #include "pending_renames.h"
 #include "restart_delete.h"
+#include "run_state.h"
 #include "system_calls.h"
 #include "windows64.h"
 
@@ -61,5 +62,6 @@ void MoveAsideFilesInUse() {
             }
             if (DeleteFileA(aside)) continue;
             RemoveAtRestart(aside);
+            NoteLeftForRestart(aside, LeftForRestart::ProductFile);
         }
 }

@@ -7,8 +7,11 @@
 #include "command_line.h"
 #include "environment.h"
 #include "error_report.h"
+#include "exit_codes.h"
 #include "payload_trust.h"
+#include "run_options.h"
 #include "scoped_handle.h"
+#include "setup_log.h"
 #include "setup_texts.h"
 #include "staged_payload.h"
 #include "system_calls.h"
@@ -80,35 +83,40 @@ HANDLE Start(const std::string& program, const std::string& arguments) {
     return execute.hProcess;
 }
 
-// The one box of the hand-over; the exit code is 1.
+// The one box of the hand-over, exit code 1; in a quiet run its text in the log, 1603.
 int Report(const char* french, const char* japanese, const std::string& file,
-           const char* commandLine) {
+           const RunOptions& options) {
+    const std::string text = (IsJapaneseSystem() ? japanese : french) + file;
+    if (options.quiet) {
+        AppendLogLine(options.logFile, Utf8OneLine(text, TextCodePage()) + "; exit code " +
+                                           std::to_string(ExitCode::Failed));
+        return ExitCode::Failed;
+    }
     const std::string caption =
-        ProductDisplayName + (FlowFor(commandLine) == SetupFlow::Uninstall
+        ProductDisplayName + (options.flow == SetupFlow::Uninstall
                                   ? Texts::UninstallReportCaptionSuffix
                                   : Texts::InstallCaptionSuffix);
-    const std::string text = (IsJapaneseSystem() ? japanese : french) + file;
     SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
-    return 1;
+    return ExitCode::ErrorReported;
 }
 
-int ReportMissing(const NativeSetup& program, const char* commandLine) {
+int ReportMissing(const NativeSetup& program, const RunOptions& options) {
     return Report(Texts::NativeSetupMissingFrench, Texts::NativeSetupMissingJapanese,
-                  program.known, commandLine);
+                  program.known, options);
 }
 
 // Elevated, the program started from the unpacked package is a copy in a folder that only
 // administrators can change, checked against this program's publisher. The installed copy
 // already lies in such a folder.
 int RunStagedNativeSetup(const NativeSetup& program, const std::string& ownPath,
-                         const char* commandLine) {
-    if (!IsX64Program(program.reached)) return ReportMissing(program, commandLine);
+                         const char* commandLine, const RunOptions& options) {
+    if (!IsX64Program(program.reached)) return ReportMissing(program, options);
     StagedPayload staged(FolderOf(program.reached), {"vmxinst64.exe"});
-    if (staged.Files().empty()) return ReportMissing(program, commandLine);
+    if (staged.Files().empty()) return ReportMissing(program, options);
     if (!FirstUntrustedPayloadFile(ownPath, staged.Folder(), staged.Files()).empty())
         return Report(Texts::UntrustedPayloadFrench, Texts::UntrustedPayloadJapanese,
-                      program.known, commandLine);
-    return RunNativeSetup({staged.File("vmxinst64.exe"), program.known}, commandLine);
+                      program.known, options);
+    return RunNativeSetup({staged.File("vmxinst64.exe"), program.known}, commandLine, options);
 }
 
 }  // namespace
@@ -145,31 +153,31 @@ std::string ArgumentsAfterProgramName(const char* commandLine) {
     return p;
 }
 
-int RunNativeSetup(const NativeSetup& program, const char* commandLine) {
-    if (!IsX64Program(program.reached)) return ReportMissing(program, commandLine);
+int RunNativeSetup(const NativeSetup& program, const char* commandLine, const RunOptions& options) {
+    if (!IsX64Program(program.reached)) return ReportMissing(program, options);
     const std::string rest = ArgumentsAfterProgramName(commandLine);
     // One separator between the name and what follows, which stays as it was.
     const bool separated = rest.empty() || rest[0] == ' ' || rest[0] == '\t';
     const std::string arguments = separated ? rest : " " + rest;
     ScopedHandle process(Start(program.reached, arguments));
-    if (!process.Valid()) return ReportMissing(program, commandLine);
+    if (!process.Valid()) return ReportMissing(program, options);
     WaitForSingleObject(process.Get(), INFINITE);
     DWORD exitCode = 1;
     GetExitCodeProcess(process.Get(), &exitCode);
     return static_cast<int>(exitCode);
 }
 
-int HandOverTo64BitSetup(const char* commandLine) {
-    ChooseProductDisplayName();
+int HandOverTo64BitSetup(const char* commandLine, const RunOptions& options) {
     FillSystemFolders();
     char own[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
     const std::string ownPath = length > 0 && length < MAX_PATH ? std::string(own, length) : "";
     const NativeSetup program = NativeSetupFor(ownPath, FolderText(SystemDir), Wow64SystemFolder());
     if (!StagesPayload() || !SameFolder(FolderOf(program.reached), FolderOf(ownPath)))
-        return RunNativeSetup(program, commandLine);
-    int exitCode = 1;
+        return RunNativeSetup(program, commandLine, options);
+    int exitCode = ExitCode::ErrorReported;
     const int reported = RunWithErrorReport(
-        [&] { exitCode = RunStagedNativeSetup(program, ownPath, commandLine); });
-    return reported ? reported : exitCode;
+        [&] { exitCode = RunStagedNativeSetup(program, ownPath, commandLine, options); });
+    if (reported) return options.quiet ? ExitCode::Failed : reported;
+    return exitCode;
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+struct RunOptions;
+
 // The 32-bit program on 64-bit Windows of the x64 machine. Windows on other machines keeps
 // the 32-bit program's refusal; the 64-bit program and 32-bit Windows never hand over.
 bool HandsOverTo64BitSetup();
@@ -33,9 +35,10 @@ std::string ArgumentsAfterProgramName(const char* commandLine);
 // Starts the 64-bit program on this program's arguments, in the current folder (where the
 // INF file is looked for), waits for it and returns its exit code. A file that is not a
 // 64-bit x64 program, or one that cannot start, is reported in one box in the system's
-// language, and the exit code is 1.
-int RunNativeSetup(const NativeSetup& program, const char* commandLine);
+// language, and the exit code is 1; a quiet run writes the box's text into its log instead
+// and ends with 1603.
+int RunNativeSetup(const NativeSetup& program, const char* commandLine, const RunOptions& options);
 
 // The whole hand-over of this process: the program for its own path, started on the
 // program's command line; elevated, a checked copy of the one beside it.
-int HandOverTo64BitSetup(const char* commandLine);
+int HandOverTo64BitSetup(const char* commandLine, const RunOptions& options);

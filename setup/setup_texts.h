@@ -113,4 +113,12 @@ inline constexpr char AccessDeniedFrench[] = "Acces refus\xE9 \xE0 :   ";
 // CP932: "アクセスできません : "
 inline constexpr char AccessDeniedJapanese[] = "\x83\x41\x83\x4E\x83\x5A\x83\x58\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1 : ";
 
+// Another setup program of the product is at work: before + display name + after.
+// CP1252: "Une autre installation ou désinstallation de "
+inline constexpr char AnotherSetupFrenchBefore[] = "Une autre installation ou d\xE9sinstallation de ";
+// CP1252: " est en cours. Réessayez quand elle sera terminée."
+inline constexpr char AnotherSetupFrenchAfter[] = " est en cours. R\xE9" "essayez quand elle sera termin\xE9" "e.";
+// CP932: " の別のインストールまたはアンインストールが実行中です。終了してからもう一度実行してください。"
+inline constexpr char AnotherSetupJapaneseAfter[] = " \x82\xCC\x95\xCA\x82\xCC\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B\x82\xDC\x82\xBD\x82\xCD\x83\x41\x83\x93\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5B\x83\x8B\x82\xAA\x8E\xC0\x8D\x73\x92\x86\x82\xC5\x82\xB7\x81\x42\x8F\x49\x97\xB9\x82\xB5\x82\xC4\x82\xA9\x82\xE7\x82\xE0\x82\xA4\x88\xEA\x93\x78\x8E\xC0\x8D\x73\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81\x42";
+
 }  // namespace Texts

@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include "ask_user.h"
 #include "delete_with_retry.h"
 #include "environment.h"
 #include "leftovers.h"
 #include "registration_removal.h"
 #include "registry.h"
+#include "run_state.h"
 #include "setup_file.h"
 #include "setup_texts.h"
 #include "system_calls.h"
@@ -26,8 +28,7 @@ bool Confirmed() {
                                  ? ProductDisplayName + Texts::UninstallConfirmationJapaneseAfter
                                  : Texts::UninstallConfirmationFrenchBefore + ProductDisplayName +
                                        Texts::UninstallConfirmationFrenchAfter;
-    return SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(),
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDNO;
+    return AskUser(text, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, IDYES) != IDNO;
 }
 
 // The entry in the list of installed programs, the INF file's approval of the class, the
@@ -69,16 +70,15 @@ void Report(const std::string& setupFile) {
             : Texts::UninstallReportFrenchBefore + setupFile + Texts::UninstallReportFrenchAfter;
     const std::string caption = ProductDisplayName + Texts::UninstallReportCaptionSuffix;
     if (IsWindowsNT()) {
-        SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONQUESTION);
+        AskUser(text, caption, MB_OK | MB_ICONQUESTION, IDOK);
         return;
     }
     text += "\r\r";
     text += japanese ? Texts::RestartQuestionJapanese : Texts::RestartQuestionFrench;
-    if (SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(),
-                                MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return;
+    // A quiet run never restarts Windows.
+    if (AskUser(text, caption, MB_YESNO | MB_ICONQUESTION, IDNO) != IDYES) return;
     if (!SystemCalls.ExitWindowsEx(EWX_REBOOT, 0))
-        SystemCalls.MessageBoxA(nullptr, Texts::RestartRefused, ProductDisplayName.c_str(), MB_OK);
+        AskUser(Texts::RestartRefused, ProductDisplayName, MB_OK, IDOK);
 }
 
 }  // namespace
@@ -102,16 +102,25 @@ void RunUninstall() {
         for (const char* name : kProductFiles) {
             const std::string file = folder + "\\" + name;
             DeleteFileWithRetry(file);
-            if (StillThere(file)) RemoveAtRestart(file);
+            if (StillThere(file)) {
+                RemoveAtRestart(file);
+                NoteLeftForRestart(file, LeftForRestart::ProductFile);
+            }
         }
 
     // The running program cannot delete its own file; the next start of Windows does.
     const std::string setupFile = SetupFilePath();
-    for (const std::string& file : SetupFilesAtRestart()) RemoveAtRestart(file);
+    for (const std::string& file : SetupFilesAtRestart()) {
+        RemoveAtRestart(file);
+        NoteLeftForRestart(file, LeftForRestart::SetupProgram);
+    }
     // Then the folders, emptied by then; a folder that still holds another product's files
     // stays. The Windows 95 family cannot remove a folder at its start.
     if (IsWindowsNT())
         for (const std::string& folder : folders)
-            if (StillThere(folder)) RemoveAtRestart(folder);
+            if (StillThere(folder)) {
+                RemoveAtRestart(folder);
+                NoteLeftForRestart(folder, LeftForRestart::Folder);
+            }
     Report(setupFile);
 }

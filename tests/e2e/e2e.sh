@@ -6,11 +6,12 @@
 #
 #   e2e.sh <32-bit build dir> <64-bit build dir> [--demo <out dir>] [scenario...]
 #
-# Scenarios: win64 (64-bit Windows), win32 (32-bit Windows of the NT family), upgrade (on
-# 64-bit Windows over the keys of earlier 32- and 64-bit packages, then installed twice),
-# win98 (the Windows 95 family). Default: all. Each scenario runs in a fresh Wine prefix of
-# its own under <32-bit build dir>/e2e, on a private Xvfb display. With --demo it tells the
-# story as it goes and saves a screenshot of the viewer into <out dir>. Ends with
+# Scenarios: win64 (64-bit Windows, then the quiet runs of a deployment tool), win32
+# (32-bit Windows of the NT family), upgrade (on 64-bit Windows over the keys of earlier 32-
+# and 64-bit packages, then installed twice), win98 (the Windows 95 family). Default: all.
+# Each scenario runs in a fresh Wine prefix of its own under <32-bit build dir>/e2e, on a
+# private Xvfb display. With --demo it tells the story as it goes and saves a screenshot of
+# the viewer into <out dir>. Ends with
 # "N passed, M failed, K skipped" and exit code 0 only if none failed.
 #
 # The package is installed exactly as users get it. The user starts vmxinst.exe, which
@@ -594,7 +595,89 @@ scenario_nt() {  # scenario_nt win64|win32
   restart_windows
   check_restarted "$t"
   say "   Nothing of the product is left: no Shellext folder remains."
+  [ "$1" = win64 ] && quiet_story "$t"
   end_prefix
+}
+
+# ---- quiet runs, as a deployment tool starts them (64-bit Windows) ----
+# quiet_setup <current folder> <log name> <program> <switch>...: no one answers a box; one
+# would hang the run until its time limit. Its exit code in QUIET_RC, its log's lines (time
+# cut off) in QUIET_LOG. A batch file reads the exit code as a deployment tool does: Wine
+# hands a Unix parent only its lowest byte (1603 arrives as 67).
+quiet_setup() {
+  local folder=$1 log=$2 program=$3 loader=wine
+  shift 3
+  runs_32bit || loader=$WINE64
+  rm -f "$WINEPREFIX/drive_c/e2e/$log"
+  printf '@%%*\r\n@echo exit code %%ERRORLEVEL%%\r\n' >"$WINEPREFIX/drive_c/e2e/exit-code.cmd"
+  (cd "$folder" && run_wine "$loader" cmd.exe /c 'C:\e2e\exit-code.cmd' "$program" "$@" \
+    /log "C:\\e2e\\$log" >"$WORK/quiet.out" 2>&1)
+  QUIET_RC=$(tr -d '\r' <"$WORK/quiet.out" | sed -n 's/^exit code //p' | tail -1)
+  [ -n "$QUIET_RC" ] || QUIET_RC="none ($(head -c 200 "$WORK/quiet.out"))"
+  QUIET_LOG=$(tr -d '\r' <"$WINEPREFIX/drive_c/e2e/$log" 2>/dev/null | cut -c22-)
+}
+box_on_screen() { xwininfo -root -tree 2>/dev/null | grep -q '"VelluMax'; }
+
+quiet_story() {
+  local t="$1 quiet" i installed='C:\windows\system32\Shellext\vmxinst.exe'
+  # A session of its own that outlives each program: the restart deletions stay pending.
+  wineserver -p
+  say ""
+  say "== Deployment: the setup program without anyone at the screen"
+  unpack_package
+  runs_32bit || cp "$SETUP64" "$PACKAGE_DIR/vmxinst.exe"
+
+  quiet_setup "$PACKAGE_DIR" quiet-bad.log vmxinst.exe /quiet /norestart
+  expect_eq "$t: an unknown switch ends with 87" 87 "$QUIET_RC"
+  expect_true "$t: ... and installs nothing" "[ ! -d '$UNIX_64' ]"
+  expect_match "$t: ... and says why in the log" 'unknown switch /norestart.*exit code 87' "$QUIET_LOG"
+
+  quiet_setup "$WINEPREFIX/drive_c/e2e" quiet-noinf.log "$PACKAGE_DIR_WIN\\vmxinst.exe" /quiet
+  expect_eq "$t: without vmxtool.inf in the current folder: 1603" 1603 "$QUIET_RC"
+  expect_match "$t: ... with the missing file's message in the log" \
+    'Impossible de trouver le fichier spécifié : C:\\e2e\\vmxtool\.inf => OK \(quiet\)' "$QUIET_LOG"
+
+  say "-- vmxinst.exe /quiet /diskinfo /log ... from the unpacked package"
+  quiet_setup "$PACKAGE_DIR" quiet-install.log vmxinst.exe /QUIET /DiskInfo
+  expect_eq "$t: quiet installation exit code" 0 "$QUIET_RC"
+  check_installed "$t"
+  check_verbs "$t"
+  expect_true "$t: no readme opened" "! ps -eo args= | grep -qi 'notepad\.exe'"
+  expect_match "$t: the log has the boxes with the answers taken" \
+    'Voici la version FRANÇAISE de VelluMax / "OK" pour débuter.* => OK \(quiet\).*Infos disque.* => OK \(quiet\)' \
+    "$(printf '%s' "$QUIET_LOG" | paste -sd' ')"
+  expect_eq "$t: the log ends with the outcome" "end: done; exit code 0" "$(printf '%s\n' "$QUIET_LOG" | tail -1)"
+  [ -n "$DEMO_OUT" ] && printf '%s\n' "$QUIET_LOG" | sed 's/^/   log: /'
+
+  say "-- A quiet uninstallation while an interactive one waits for its answer"
+  local loader=wine
+  runs_32bit || loader=$WINE64
+  (cd "$WINEPREFIX/drive_c/e2e" && run_wine "$loader" "$installed" /uninstall >"$WORK/first.out" 2>&1) &
+  local first=$!
+  for i in $(seq 1 300); do box_on_screen && break; sleep 0.1; done
+  quiet_setup "$WINEPREFIX/drive_c/e2e" quiet-second.log "$installed" /uninstall /quiet
+  expect_eq "$t: a second setup program at once ends with 1618" 1618 "$QUIET_RC"
+  expect_match "$t: ... and says so in its log" 'another setup program of the product is at work: nothing was changed' "$QUIET_LOG"
+  answer_boxes quiet-first.log NO
+  wait "$ANSWERER_PID"
+  wait "$first"
+  expect_eq "$t: the first one, answered No, ends as ever" 0 "$?"
+  check_installed "$t: after both"
+  kill_windows
+
+  say "-- vmxinst.exe /uninstall /quiet while Explorer holds the extension"
+  hold_extensions quiet
+  quiet_setup "$WINEPREFIX/drive_c/e2e" quiet-uninstall.log "$installed" /uninstall /quiet
+  expect_eq "$t: quiet uninstallation with a held extension: 3010" 3010 "$QUIET_RC"
+  expect_match "$t: the held extension is in the log, left for the restart" \
+    'left for the restart \(file\): C:\\windows\\system32\\Shellext\\vmxtool\.dll' "$QUIET_LOG"
+  expect_eq "$t: the log ends with the outcome" "end: done; files wait for the restart; exit code 3010" \
+    "$(printf '%s\n' "$QUIET_LOG" | tail -1)"
+  expect_true "$t: the registration is gone" "! key_exists 64 'HKCR\\CLSID\\$CLSID'"
+  [ -n "$DEMO_OUT" ] && printf '%s\n' "$QUIET_LOG" | sed 's/^/   log: /'
+  release_extensions quiet
+  restart_windows
+  check_restarted "$t"
 }
 
 # held_story <tag>: Explorer keeps the extension loaded and a viewer stays open through an

@@ -1,10 +1,12 @@
-// Reading the command line: how arguments are split and which flow the first one picks.
+// Reading the command line: how arguments are split, which flow the first one picks, and
+// the switches of a quiet run.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "command_line.h"
+#include "run_options.h"
 
 namespace {
 
@@ -77,6 +79,55 @@ TEST(FlowFor, UninstallsOnlyForTheExactSwitchAsFirstArgument) {
                   FlowFor(c.commandLine) == SetupFlow::Uninstall)
             << "command line [" << c.commandLine << "] should "
             << (c.expected == SetupFlow::Uninstall ? "uninstall" : "install");
+    }
+}
+
+struct OptionsCase {
+    const char* commandLine;
+    bool quiet;
+    SetupFlow flow;
+    bool diskInfo;
+    const char* logFile;
+    bool understood;  // a quiet run that may go ahead; interactive runs always do
+};
+
+TEST(ReadRunOptions, QuietSwitchesInAnyCaseAndOrderInteractiveAsEver) {
+    const SetupFlow I = SetupFlow::Install, U = SetupFlow::Uninstall;
+    const OptionsCase cases[] = {
+        {"vmxinst.exe", false, I, false, "", true},
+        {"vmxinst.exe /quiet", true, I, false, "", true},
+        {"vmxinst.exe /QUIET", true, I, false, "", true},
+        {"vmxinst.exe /uninstall /quiet", true, U, false, "", true},
+        {"vmxinst.exe /Uninstall /Quiet", true, U, false, "", true},
+        {"vmxinst.exe /quiet /UNINSTALL", true, U, false, "", true},
+        {"vmxinst.exe /quiet /DiskInfo", true, I, true, "", true},
+        {"vmxinst.exe /quiet /log C:\\logs\\vmx.log", true, I, false, "C:\\logs\\vmx.log", true},
+        {"vmxinst.exe /LOG \"C:\\Mes logs\\vmx.log\" /quiet /diskinfo", true, I, true,
+         "C:\\Mes logs\\vmx.log", true},
+        // Not understood: nothing may run.
+        {"vmxinst.exe /quiet /norestart", true, I, false, "", false},
+        {"vmxinst.exe /quiet -uninstall", true, I, false, "", false},
+        {"vmxinst.exe /quiet /log", true, I, false, "", false},
+        {"vmxinst.exe /quiet /log \"\"", true, I, false, "", false},
+        {"vmxinst.exe /log /quiet", true, I, false, "", false},
+        {"vmxinst.exe /uninstall /quiet extra", true, U, false, "", false},
+        // Interactive: the first argument alone decides, byte for byte, as it always has.
+        {"vmxinst.exe /uninstall", false, U, false, "", true},
+        {"vmxinst.exe /UNINSTALL", false, I, false, "", true},
+        {"vmxinst.exe /diskinfo /uninstall", false, I, false, "", true},
+        {"vmxinst.exe /uninstall /log C:\\u.log", false, U, false, "C:\\u.log", true},
+        {"vmxinst.exe whatever /uninstall", false, I, false, "", true},
+        // A line it cannot read fully keeps no log: the argument might not be a file at all.
+        {"vmxinst.exe /uninstall x /log C:\\u.log", false, U, false, "", true},
+    };
+    for (const OptionsCase& c : cases) {
+        const RunOptions got = ReadRunOptions(c.commandLine);
+        SCOPED_TRACE(std::string("command line [") + c.commandLine + "]");
+        EXPECT_EQ(c.quiet, got.quiet);
+        EXPECT_EQ(c.flow == SetupFlow::Uninstall, got.flow == SetupFlow::Uninstall);
+        EXPECT_EQ(c.diskInfo, got.diskInfo);
+        EXPECT_EQ(std::string(c.logFile), got.logFile);
+        EXPECT_EQ(c.understood, got.problem.empty()) << "problem: " << got.problem;
     }
 }
 

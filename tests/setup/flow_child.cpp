@@ -7,7 +7,9 @@
 // Answers, one per message box in turn: OK CANCEL YES NO RETRY. OK-REMOVING-INF deletes
 // vmxtool.inf from the current folder while the box is open, then answers OK.
 // REFUSE-RESTART (anywhere) makes the restart request fail. ELEVATED (anywhere) makes the
-// token report full elevation.
+// token report full elevation. HOLD (anywhere) keeps the first box open, as a user who has
+// not answered yet: the child writes <log file>.held and answers once <log file>.release
+// exists (or after two minutes).
 #include <windows.h>
 
 #include <cstring>
@@ -21,10 +23,15 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     flowtest::Script script;
     std::vector<bool> removeInfAt;
+    bool hold = false;
     for (int i = 3; i < argc; ++i) {
         std::string word = argv[i];
         if (word == "REFUSE-RESTART") {
             script.restartResult = FALSE;
+            continue;
+        }
+        if (word == "HOLD") {
+            hold = true;
             continue;
         }
         if (word == "ELEVATED") {
@@ -42,7 +49,15 @@ int main(int argc, char** argv) {
         removeInfAt.push_back(word == "OK-REMOVING-INF");
     }
     size_t boxes = 0;
+    const std::string held = std::string(argv[1]) + ".held";
+    const std::string release = std::string(argv[1]) + ".release";
     script.atBox = [&](const std::string&) {
+        if (boxes == 0 && hold) {
+            CloseHandle(CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+            for (int i = 0; i < 1200 && GetFileAttributesA(release.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+                ::Sleep(100);
+        }
         if (boxes < removeInfAt.size() && removeInfAt[boxes]) DeleteFileA("vmxtool.inf");
         ++boxes;
     };

@@ -9,6 +9,7 @@
 #include "environment.h"
 #include "flow_test_support.h"
 #include "native_setup.h"
+#include "run_options.h"
 #include "scripted_user.h"
 #include "setup_texts.h"
 #include "startup.h"
@@ -103,7 +104,7 @@ protected:
         flowtest::ScopedScript scripted(script_);
         flowtest::ScopedCurrentDirectory current(folder_.Path());
         ChooseProductDisplayName();
-        return RunNativeSetup({program, program}, commandLine);
+        return RunNativeSetup({program, program}, commandLine, ReadRunOptions(commandLine));
     }
     std::string MissingBox(const std::string& captionSuffix, const std::string& path) const {
         const std::string text = (flowtest::JapaneseRun() ? Texts::NativeSetupMissingJapanese

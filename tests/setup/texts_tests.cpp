@@ -51,6 +51,9 @@ const TextCase kTexts[] = {
     {"RestartRefused", Texts::RestartRefused, 1252, u"ExitWindowsEx:error"},
     {"AccessDeniedFrench", Texts::AccessDeniedFrench, 1252, u"Acces refusé à :   "},
     {"AccessDeniedJapanese", Texts::AccessDeniedJapanese, 932, u"アクセスできません : "},
+    {"AnotherSetupFrenchBefore", Texts::AnotherSetupFrenchBefore, 1252, u"Une autre installation ou désinstallation de "},
+    {"AnotherSetupFrenchAfter", Texts::AnotherSetupFrenchAfter, 1252, u" est en cours. Réessayez quand elle sera terminée."},
+    {"AnotherSetupJapaneseAfter", Texts::AnotherSetupJapaneseAfter, 932, u" の別のインストールまたはアンインストールが実行中です。終了してからもう一度実行してください。"},
 };
 
 std::u16string Converted(const char* bytes, UINT codePage) {
