@@ -130,6 +130,22 @@ TEST_F(InvokeTest, NoSelectionStartsNothing) {
     EXPECT_TRUE(LaunchFiles().empty());
 }
 
+// Without memory for the paths the command starts nothing, and does not fault.
+TEST_F(InvokeTest, NoMemoryForThePathsStartsNothing) {
+    std::wstring a = File(L"a.txt"), b = File(L"b.txt");
+    ComHold<IShellItemArray> items(ItemsFromParsingNames({a, b}));
+    {
+        vmxtest::ScopedOverride noMemory(
+            SystemCalls.HeapAlloc, +[](HANDLE, DWORD, SIZE_T) -> LPVOID { return nullptr; });
+        EXPECT_EQ(S_OK, command_->Invoke(items.Get(), nullptr));
+    }
+    EXPECT_TRUE(viewer_.Starts().empty());
+    EXPECT_TRUE(LaunchFiles().empty());
+    // With memory again, the same selection starts the viewer.
+    EXPECT_EQ(S_OK, command_->Invoke(items.Get(), nullptr));
+    EXPECT_EQ(1u, viewer_.Starts().size());
+}
+
 // Items of several folders: each is asked of its own folder.
 TEST_F(InvokeTest, ItemsOfDifferentFoldersEachKeepTheirOwnFolder) {
     vmxtest::TempFolder other("vmxinvoke2");
