@@ -4,6 +4,8 @@
 #include <unknwn.h>
 #include <windows.h>
 
+#include "hand_out.h"
+
 class ShellExtFactory final : public IClassFactory {
 public:
     // A new factory holding no reference yet; null when there is no memory.
@@ -21,7 +23,3 @@ private:
     ShellExtFactory();
     ~ShellExtFactory();
 };
-
-// Answers riid from an object that nobody holds yet: on success the caller owns the only
-// reference; on refusal the object is destroyed again.
-HRESULT HandOut(IUnknown* fresh, REFIID riid, void** ppv);

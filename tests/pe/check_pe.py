@@ -5,7 +5,7 @@ GUI subsystem and the execution level and supported systems of their manifests, 
 hardening every image must carry (ASLR with relocations, DEP, high-entropy ASLR on x64,
 NO_SEH on x86, no section both writable and executable).
 
-    check_pe.py <x86|x64> <file>...      (a file ending in .dll must be vmxtool.dll)
+    check_pe.py <x86|x64> <file>...      (a DLL must be vmxtool.dll or vmxmenu.dll)
 Prints one line per check and ends with "N passed, M failed"."""
 import struct
 import sys
@@ -41,6 +41,19 @@ LOOKED_UP = {
                     "IsWow64Process2", "IsWow64Process", "GetSystemWow64DirectoryA",
                     "RegDeleteKeyExA", "OpenProcessToken", "GetTokenInformation"],
     "vmxtool.exe": ["SetDefaultDllDirectories", "SetDllDirectoryA", "SetSearchPathMode"],
+    # The Windows Runtime exists from Windows 8 on: the menu command's DLL still loads, and
+    # its registration fails cleanly, where it does not.
+    "vmxmenu.dll": ["RoInitialize", "RoUninitialize", "RoActivateInstance",
+                    "RoGetActivationFactory", "WindowsCreateString", "WindowsDeleteString",
+                    "WindowsGetStringRawBuffer"],
+}
+
+# Each DLL's exports, by plain name: the classic extension's two with their ordinals, and
+# the menu command's COM surrogate entries with regsvr32's two.
+EXPORTS = {
+    "vmxtool.dll": [("DllCanUnloadNow", 2), ("DllGetClassObject", 3)],
+    "vmxmenu.dll": ["DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
+                    "DllUnregisterServer"],
 }
 
 # Both programs are per-monitor dpi aware, each setting in the namespace where Windows
@@ -257,10 +270,16 @@ def main():
             check_dpi_awareness(check, name, img.manifest())
         if name.lower().endswith(".dll"):
             exports, nfuncs = img.exports()
-            want = [("DllCanUnloadNow", 2), ("DllGetClassObject", 3)]
-            check(exports == want and nfuncs <= 2 + 1,
-                  "%s exports exactly DllCanUnloadNow @2 and DllGetClassObject @3" % name,
-                  "exports %s" % exports)
+            want = EXPORTS.get(name.lower())
+            if want and isinstance(want[0], tuple):
+                check(exports == want and nfuncs <= 2 + 1,
+                      "%s exports exactly DllCanUnloadNow @2 and DllGetClassObject @3" % name,
+                      "exports %s" % exports)
+            else:
+                names = sorted(e[0] for e in exports)
+                check(want is not None and names == sorted(want) and nfuncs == len(want),
+                      "%s exports exactly %s" % (name, ", ".join(want or [])),
+                      "exports %s" % names)
 
     print("%d passed, %d failed" % (passed, failed))
     return 1 if failed else 0

@@ -2,6 +2,7 @@
 # (launch_test), and the built DLL starting a recording stand-in for the viewer, or the
 # real viewer, for real (launch_process_test).
 add_library(launch_fixture STATIC ${CMAKE_CURRENT_LIST_DIR}/launch_fixture.cpp)
+target_include_directories(launch_fixture PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(launch_fixture PUBLIC vmxtool_core vmx_test_support gtest)
 
 add_executable(launch_test ${CMAKE_CURRENT_LIST_DIR}/launch_test.cpp
