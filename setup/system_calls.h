@@ -3,7 +3,7 @@
 // request, the polls of the INF installer, the file calls whose failures cannot be made
 // for real (a short write, a replace that the system does not offer), and what Wine cannot
 // be made to answer: the token's elevation, the desktop shell of the unelevated user, the
-// machine that Windows runs on. The program calls them only through this table, which
+// machine that Windows runs on, and Windows 11's package registration. The program calls them only through this table, which
 // starts out holding the real functions.
 #pragma once
 
@@ -26,6 +26,11 @@ struct SetupSystemCalls {
     DWORD (*ElevationType)();                // TOKEN_ELEVATION_TYPE, 0 when unknown
     BOOL (*OpenThroughDesktopShell)(const char* file);
     USHORT (*NativeMachine)();               // IMAGE_FILE_MACHINE_*
+    // Windows 11's package registration, which Wine has none of: safe mode, a program run
+    // as the desktop's user (its exit code), the package's removal.
+    BOOL (*SafeMode)();
+    DWORD (*RunAsDesktopUser)(const char* commandLine);
+    HRESULT (*RemoveMenuPackage)(bool allUsers);
 };
 
 extern SetupSystemCalls SystemCalls;

@@ -1,0 +1,137 @@
+#include "menu_registration.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "environment.h"
+#include "errors.h"
+#include "menu_package.h"
+#include "package_deployment.h"
+#include "registry.h"
+#include "system_calls.h"
+#include "trusted_people.h"
+#include "vmxinst_version.h"
+#include "windows64.h"
+
+const std::string kMenuActiveSetupKey =
+    std::string("Software\\Microsoft\\Active Setup\\Installed Components\\") + VMX_MENU_CLSID;
+
+namespace {
+
+const unsigned long kFirstWindows11Build = 22000;
+
+std::string Shellext(const char* name) {
+    return FolderText(SystemDir) + "\\Shellext\\" + name;
+}
+
+// The DLL's own registration, as regsvr32 runs it: for whoever starts it.
+std::string RegistrationCommand() {
+    return "\"" + FolderText(SystemDir) + "\\regsvr32.exe\" /s \"" + Shellext("vmxmenu.dll") + "\"";
+}
+
+std::string ReadMachineString(const char* key, const char* name) {
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return std::string();
+    char value[64] = {};
+    DWORD size = sizeof value - 1, type = 0;
+    const LONG read = RegQueryValueExA(handle, name, nullptr, &type,
+                                       reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(handle);
+    if (read != ERROR_SUCCESS) return std::string();
+    if (type == REG_DWORD && size == sizeof(DWORD)) {
+        DWORD number;
+        memcpy(&number, value, sizeof number);
+        return std::to_string(number);
+    }
+    return type == REG_SZ ? std::string(value) : std::string();
+}
+
+// OOBE, or a machine being prepared for imaging: a package registered for a user now would
+// disturb Sysprep.
+bool FirstRunSetupDone() {
+    const char key[] = "SYSTEM\\Setup";
+    for (const char* name : {"SystemSetupInProgress", "OOBEInProgress"}) {
+        const std::string value = ReadMachineString(key, name);
+        if (!value.empty() && value != "0") return false;
+    }
+    return true;
+}
+
+#define VMX_TEXT(...) #__VA_ARGS__
+#define VMX_VERSION_LIST(version) VMX_TEXT(version)
+
+// Runs the registration once for each other user at their next sign-in, unelevated, and
+// again for everyone after an upgrade, whose version is higher.
+bool WriteActiveSetupEntry() {
+    try {
+        TRegistry registry;
+        registry.SelectRoot(HKEY_LOCAL_MACHINE);
+        if (!registry.OpenPath(kMenuActiveSetupKey, true)) return false;
+        registry.PutString("", ProductDisplayName);
+        registry.PutString("Version", VMX_VERSION_LIST(VMX_VERSION_COMMAS));
+        registry.PutString("StubPath", RegistrationCommand());
+        const DWORD installed = 1;
+        return RegSetValueExA(registry.CurrentHandle, "IsInstalled", 0, REG_DWORD,
+                              reinterpret_cast<const BYTE*>(&installed),
+                              sizeof installed) == ERROR_SUCCESS;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+void RemoveActiveSetupEntry() {
+    TRegistry registry;
+    registry.SelectRoot(HKEY_LOCAL_MACHINE);
+    registry.RemoveTree(kMenuActiveSetupKey);
+}
+
+}  // namespace
+
+unsigned long WindowsBuildNumber() {
+    const std::string build =
+        ReadMachineString("Software\\Microsoft\\Windows NT\\CurrentVersion", "CurrentBuildNumber");
+    return std::strtoul(build.c_str(), nullptr, 10);
+}
+
+bool MenuCommandWanted() {
+    return RunsOn64BitWindows() && SystemCalls.NativeMachine() == IMAGE_FILE_MACHINE_AMD64 &&
+           WindowsBuildNumber() >= kFirstWindows11Build && !SystemCalls.SafeMode() &&
+           FirstRunSetupDone();
+}
+
+void ForgetEarlierMenuCertificate() {
+    if (!RunsOn64BitWindows()) return;
+    const std::string earlier = Shellext("vmxmenu.cer");
+    if (GetFileAttributesA(earlier.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    ForgetCertificateFile(earlier);
+    DeleteFileA(earlier.c_str());
+}
+
+void RegisterMenuCommand() {
+    if (!MenuCommandWanted()) return;
+    const std::string certificate = Shellext("vmxmenu.cer");
+    bool added = false;
+    const bool ownCertificate = GetFileAttributesA(certificate.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (ownCertificate && !TrustCertificateFile(certificate, added)) return;
+    if (WriteActiveSetupEntry() && SystemCalls.RunAsDesktopUser(RegistrationCommand().c_str()) == 0) {
+        SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+        return;
+    }
+    // Not registered (Windows 10 after all, no package deployment, a policy): the classic
+    // item serves, and nothing is left for this road.
+    RemoveActiveSetupEntry();
+    if (added) ForgetCertificateFile(certificate);
+}
+
+void UnregisterMenuCommand() {
+    if (!RunsOn64BitWindows()) return;
+    if (FAILED(SystemCalls.RemoveMenuPackage(true))) SystemCalls.RemoveMenuPackage(false);
+    RemoveActiveSetupEntry();
+    const std::string certificate = Shellext("vmxmenu.cer");
+    if (GetFileAttributesA(certificate.c_str()) != INVALID_FILE_ATTRIBUTES)
+        ForgetCertificateFile(certificate);
+}
