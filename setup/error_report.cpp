@@ -56,7 +56,8 @@ std::string DefaultErrorReportText(const char* className, const std::string& mes
 void ShowDefaultErrorReport(const Exception& error) {
     std::string text =
         DefaultErrorReportText(error.ClassName(), error.Message(), error.RaiseAddress());
-    AskUser(text, "Application Error", MB_TASKMODAL | MB_ICONERROR, IDOK);
+    const std::string caption("Application Error");
+    AskUser(text, caption, MB_TASKMODAL | MB_ICONERROR, IDOK);
 }
 
 int RunWithErrorReport(const std::function<void()>& work) {

@@ -37,8 +37,7 @@ bool InfFileExists(const std::string& path) {
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::string BuildInstallCommand() {
-    const std::string infPath = InfFullPath();
+std::string BuildInstallCommand(const std::string& infPath) {
     if (IsWindowsNT())
         return QuotedProgram(FolderText(SystemDir), "rundll32.exe") + "setupapi.dll," + kInstallSection +
                infPath;

@@ -17,11 +17,10 @@ bool InfFileExists(const std::string& path);
 // The INF path stays unquoted: the installers take the rest of the line as the path.
 //   NT family:    "<SystemDir>\rundll32.exe" setupapi.dll,InstallHinfSection DefaultInstall
 //                 132 <full path>
-//   64-bit Windows: the same with the native installer, "<Windows>\Sysnative\rundll32.exe"
 //   95 family:    "<WindowsDir>\RUNDLL.EXE" setupx.dll,InstallHinfSection DefaultInstall
 //                 132 <short path>
 // Empty on the Windows 95 family when the short path cannot be had.
-std::string BuildInstallCommand();
+std::string BuildInstallCommand(const std::string& infPath);
 
 // Starts the command and waits for its end, polling every 100 ms. False when no process
 // started (an empty command included).

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 
 #include "ask_user.h"
 #include "disk_info_verbs.h"
@@ -12,9 +13,12 @@
 #include "inf_installer.h"
 #include "install_check.h"
 #include "leftovers.h"
+#include "menu_registration.h"
+#include "payload_trust.h"
 #include "registration_removal.h"
 #include "run_state.h"
 #include "setup_texts.h"
+#include "staged_payload.h"
 #include "system_calls.h"
 #include "windows64.h"
 
@@ -52,6 +56,22 @@ void OpenReadme() {
     SystemCalls.ShellExecuteA(nullptr, nullptr, readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+std::string UntrustedPayloadText(const std::string& file) {
+    return (IsJapaneseSystem() ? Texts::UntrustedPayloadJapanese : Texts::UntrustedPayloadFrench) +
+           file;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::string::size_type slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::string OwnProgramFile() {
+    char own[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(own, length) : std::string();
+}
+
 }  // namespace
 
 void RunInstall() {
@@ -72,6 +92,23 @@ void RunInstall() {
         return;
     }
     if (Ask(StartConfirmationText(), MB_OKCANCEL | MB_ICONINFORMATION) == IDCANCEL) return;
+    // Elevated, nothing that the user's other programs can write is read from here on: the
+    // installation works from a checked copy in a folder that only administrators change.
+    std::optional<StagedPayload> staged;
+    std::string installedInf = infPath;
+    if (StagesPayload()) {
+        const std::string package = FolderOf(infPath);
+        staged.emplace(package);
+        const std::string untrusted =
+            FirstUntrustedPayloadFile(OwnProgramFile(), staged->Folder(), staged->Files());
+        if (!untrusted.empty()) {
+            Ask(UntrustedPayloadText(package + "\\" + untrusted), MB_OK | MB_ICONERROR);
+            NoteFailure(ExitCode::Failed, "not signed by the setup program's publisher: " + untrusted);
+            NoteAskedRunFails();
+            return;
+        }
+        installedInf = staged->File("vmxtool.inf");
+    }
     const char* offer =
         IsJapaneseSystem() ? Texts::DiskInfoOfferJapanese : Texts::DiskInfoOfferFrench;
     if (Ask(offer, MB_OKCANCEL | MB_ICONINFORMATION, DiskInfoAsked() ? IDOK : IDCANCEL) == IDOK)
@@ -88,7 +125,8 @@ void RunInstall() {
     // would take what the INF file is about to copy; a file in use would not be replaced.
     KeepProductAtRestart();
     MoveAsideFilesInUse();
-    const std::string command = BuildInstallCommand();
+    ForgetEarlierMenuCertificate();
+    const std::string command = BuildInstallCommand(installedInf);
     if (!RunInfInstaller(command)) {
         NoteFailure(ExitCode::Failed, "the INF installer could not be started: " + command);
         return;
@@ -97,5 +135,6 @@ void RunInstall() {
     // a quiet run's exit code.
     const std::string missing = MissingAfterInstall();
     if (!missing.empty()) NoteFailure(ExitCode::Failed, missing);
+    RegisterMenuCommand();
     OpenReadme();
 }

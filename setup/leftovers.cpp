@@ -9,7 +9,8 @@
 #include "system_calls.h"
 #include "windows64.h"
 
-const char* const kProductFiles[3] = {"vmxtool.exe", "vmxtool.dll", "vmxtool.txt"};
+const char* const kProductFiles[6] = {"vmxtool.exe", "vmxtool.dll",  "vmxtool.txt",
+                                     "vmxmenu.dll", "vmxmenu.msix", "vmxmenu.cer"};
 
 void RemoveAtRestart(const std::string& knownPath) {
     if (IsWindowsNT())
@@ -42,7 +43,7 @@ void KeepProductAtRestart() {
 void MoveAsideFilesInUse() {
     if (!IsWindowsNT()) return;
     for (const std::string& folder : ProductFolders())
-        for (const char* name : {"vmxtool.dll", "vmxtool.exe"}) {
+        for (const char* name : {"vmxtool.dll", "vmxtool.exe", "vmxmenu.dll"}) {
             const std::string file = folder + "\\" + name;
             // Opening for writing without sharing fails for a loaded DLL or running program,
             // exactly as the INF installer's copy over it would.

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-// The files that the uninstallation deletes in each Shellext folder, in its order.
-extern const char* const kProductFiles[3];
+// The files that the uninstallation deletes in each Shellext folder, in its order; the
+// Windows 11 menu command's are in the native one only.
+extern const char* const kProductFiles[6];
 
 // Has the file, or the folder when it is empty then, removed at the next start of Windows:
 // MoveFileExA on the NT family, wininit.ini on the Windows 95 family (files only). The path
@@ -24,7 +25,8 @@ bool StillThere(const std::string& path);
 // entry as ever.
 void KeepProductAtRestart();
 
-// NT family: an installed extension or viewer that cannot be replaced because it is in use
+// NT family: an installed extension, viewer or menu command (held by a COM surrogate) that
+// cannot be replaced because it is in use
 // is renamed within its folder, out of the INF installer's way, and the renamed file is
 // deleted now or, while still in use, at the next restart.
 void MoveAsideFilesInUse();

@@ -11,6 +11,7 @@ struct RunState {
     bool diskInfo = false;
     SetupLog* log = nullptr;
     int failure = 0;
+    bool failedAsked = false;
     bool productFilesAtRestart = false;
 };
 
@@ -48,6 +49,14 @@ void LogAnsi(const std::string& line) {
 void NoteFailure(int exitCode, const std::string& reason) {
     if (g_run.failure == 0) g_run.failure = exitCode;
     if (!reason.empty()) LogAnsi("error: " + reason);
+}
+
+void NoteAskedRunFails() {
+    g_run.failedAsked = true;
+}
+
+int AskedExitCode(int flowExitCode) {
+    return g_run.failedAsked ? ExitCode::ErrorReported : flowExitCode;
 }
 
 void NoteLeftForRestart(const std::string& knownPath, LeftForRestart what) {

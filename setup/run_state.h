@@ -31,6 +31,12 @@ void LogAnsi(const std::string& line);
 // in the system's code page, goes into the log when there is one.
 void NoteFailure(int exitCode, const std::string& reason = std::string());
 
+// A refusal that ends an interactive run with exit code 1 too, though no error reached the
+// default error report (a payload that its publisher did not sign).
+void NoteAskedRunFails();
+// An interactive run's exit code from the flow's end.
+int AskedExitCode(int flowExitCode);
+
 // What the restart is left to delete. Only the product's own files make a quiet run end
 // with "restart needed": the setup program's copy always goes at the restart, and the
 // folders go because it is still in them.

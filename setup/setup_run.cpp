@@ -66,7 +66,8 @@ int RunAsAsked(const RunOptions& options, const std::function<void()>& flow) {
     ScopedRun run(options, log);
     LogUtf8(FlowName(options));
     const int flowExitCode = RunWithErrorReport(flow);
-    const int exitCode = options.quiet ? QuietExitCode(flowExitCode) : flowExitCode;
+    const int exitCode =
+        options.quiet ? QuietExitCode(flowExitCode) : AskedExitCode(flowExitCode);
     LogUtf8("end: " + Outcome(exitCode) + "; exit code " + std::to_string(exitCode));
     return exitCode;
 }

@@ -6,6 +6,7 @@
 #include "delete_with_retry.h"
 #include "environment.h"
 #include "leftovers.h"
+#include "menu_registration.h"
 #include "registration_removal.h"
 #include "registry.h"
 #include "run_state.h"
@@ -89,6 +90,7 @@ void RunUninstall() {
 
     RemoveDiskInfoVerbs();
     RemoveShellExtensionRegistration();
+    UnregisterMenuCommand();
     RemoveProductKeys();
     SystemCalls.RegFlushKey(HKEY_CLASSES_ROOT);
     SystemCalls.RegFlushKey(HKEY_LOCAL_MACHINE);

@@ -4,9 +4,11 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "child_process.h"
+#include "menu_package.h"
 #include "setup_test_support.h"
 
 namespace flowtest {
@@ -28,6 +30,10 @@ namespace {
 
 const char kPendingRenames[] = "PendingFileRenameOperations";
 const char* const kInstalledFiles[] = {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt", "vmxinst.exe"};
+// 64-bit Windows also gets the Windows 11 menu command and its package.
+const char* const kMenuFiles[] = {"vmxmenu.dll", "vmxmenu.msix", "vmxmenu.cer"};
+const char kMenuActiveSetup[] =
+    "Software\\Microsoft\\Active Setup\\Installed Components\\" VMX_MENU_CLSID;
 
 // The Unix path of a built or source file as Wine shows it: the Unix root is drive Z:.
 std::string FromUnix(const char* unixPath) {
@@ -215,12 +221,16 @@ void ProductStateGuard::RemoveProductState() {
     }
     DeleteTree(HKCU, "Software\\Caldwyn");
     DeleteTree(HKCU, "Software\\Wine\\AppDefaults\\vmxinst.exe");
-    for (const std::string& folder : ShellextFolders())
-        for (const char* name : kInstalledFiles) {
+    DeleteTree(HKLM, kMenuActiveSetup);
+    for (const std::string& folder : ShellextFolders()) {
+        std::vector<const char*> names(std::begin(kInstalledFiles), std::end(kInstalledFiles));
+        names.insert(names.end(), std::begin(kMenuFiles), std::end(kMenuFiles));
+        for (const char* name : names) {
             const std::string file = folder + "\\" + name;
             SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(file.c_str());
         }
+    }
 }
 
 InstallSource::InstallSource(Place place) {
@@ -237,10 +247,15 @@ InstallSource::InstallSource(Place place) {
         {VMX_BUILT_EXTENSION, "vmxtool.dll"}, {VMX_BUILT_VIEWER, "vmxtool.exe"},
         {VMX_BUILT_SETUP, "vmxinst.exe"},     {VMX_BUILT_EXTENSION64, "vmxtool64.dll"},
         {VMX_BUILT_VIEWER64, "vmxtool64.exe"}, {VMX_BUILT_SETUP64, "vmxinst64.exe"},
+        {VMX_BUILT_MENU, "vmxmenu.dll"},
     };
     for (const auto& [from, name] : files)
         if (!CopyFileA(FromUnix(from).c_str(), File(name).c_str(), FALSE))
             throw std::runtime_error("cannot copy " + FromUnix(from) + " to " + File(name));
+    // The Windows 11 menu command's package, with its certificate where the build made one.
+    for (const char* name : {"vmxmenu.msix", "vmxmenu.cer"})
+        CopyFileA(FromUnix((std::string(VMX_MENU_SHIP_DIR) + "/" + name).c_str()).c_str(),
+                  File(name).c_str(), FALSE);
 }
 
 InstallSource::~InstallSource() {
