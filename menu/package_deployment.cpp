@@ -236,10 +236,12 @@ HRESULT Remove(const Runtime& rt, bool allUsers) {
     HRESULT result = Activate(rt, L"Windows.Management.Deployment.PackageManager",
                               IID_IPackageManager, manager.PutVoid());
     if (FAILED(result)) return result;
-    // Every user's packages need an administrator; without one, the caller's own.
+    // Every user's packages need an administrator; without one, the caller's own, removed
+    // for the caller alone.
     Held<IPackageIterable> packages;
     result = allUsers ? manager->FindPackages(packages.Put()) : E_ACCESSDENIED;
     if (FAILED(result)) {
+        allUsers = false;
         String thisUser(rt, L"");
         result = manager->FindPackagesByUserSecurityId(thisUser.Get(), packages.Put());
     }
