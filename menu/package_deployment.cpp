@@ -265,7 +265,7 @@ HRESULT Remove(const Runtime& rt, bool allUsers) {
 }
 
 struct Job {
-    const wchar_t* msix;            // null: a removal
+    const wchar_t* msix;  // null: a removal
     const wchar_t* externalFolder;
     bool allUsers;
     HRESULT result;
@@ -280,8 +280,8 @@ DWORD WINAPI RunJob(void* parameter) {
     if (FAILED(initialized)) {
         job.result = initialized;
     } else {
-        job.result = job.msix ? Register(rt, job.msix, job.externalFolder)
-                              : Remove(rt, job.allUsers);
+        job.result =
+            job.msix ? Register(rt, job.msix, job.externalFolder) : Remove(rt, job.allUsers);
         rt.Uninitialize();
     }
     FreeLibrary(rt.module);
