@@ -90,18 +90,19 @@ Figure MenuStateBench(const std::string& folder) {
         Fail("GetState does not answer ECS_ENABLED for a selection");
     EmptyCommand* volatile empty = new EmptyCommand;
 
-    std::vector<double> t = MedianSeconds(
-        kStateSamples,
-        {[&] {
-             Stopwatch watch;
-             for (int i = 0; i < kStateCalls; ++i) command->GetState(items, FALSE, &state);
-             return watch.Seconds() / kStateCalls;
-         },
-         [&] {
-             Stopwatch watch;
-             for (int i = 0; i < kStateCalls; ++i) empty->GetState(items, FALSE, &state);
-             return watch.Seconds() / kStateCalls;
-         }});
+    std::vector<double> t =
+        MedianSeconds(kStateSamples, {[&] {
+                                          Stopwatch watch;
+                                          for (int i = 0; i < kStateCalls; ++i)
+                                              command->GetState(items, FALSE, &state);
+                                          return watch.Seconds() / kStateCalls;
+                                      },
+                                      [&] {
+                                          Stopwatch watch;
+                                          for (int i = 0; i < kStateCalls; ++i)
+                                              empty->GetState(items, FALSE, &state);
+                                          return watch.Seconds() / kStateCalls;
+                                      }});
     delete empty;
     items->Release();
     command->Release();

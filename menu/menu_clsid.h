@@ -9,13 +9,13 @@
 namespace menuclsid {
 
 constexpr unsigned HexDigit(char c) {
-    return c >= '0' && c <= '9' ? unsigned(c - '0')
-         : c >= 'a' && c <= 'f' ? unsigned(c - 'a' + 10)
-         : c >= 'A' && c <= 'F' ? unsigned(c - 'A' + 10)
-                                : 0x100;  // not a digit: pushes the sum out of range
+    return c >= '0' && c <= '9'   ? unsigned(c - '0')
+           : c >= 'a' && c <= 'f' ? unsigned(c - 'a' + 10)
+           : c >= 'A' && c <= 'F' ? unsigned(c - 'A' + 10)
+                                  : 0x100;  // not a hex digit
 }
 
-// The value of `count` hex digits from `text + at`; above 0xFFFFFFFF when one is no digit.
+// The value of `count` hex digits from `text + at`; all bits set when one is no digit.
 constexpr unsigned long long Hex(const char* text, int at, int count) {
     unsigned long long value = 0;
     bool bad = false;
@@ -29,8 +29,8 @@ constexpr unsigned long long Hex(const char* text, int at, int count) {
 
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
 constexpr bool WellFormed(const char (&text)[39]) {
-    if (text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-' ||
-        text[19] != '-' || text[24] != '-')
+    if (text[0] != '{' || text[37] != '}' || text[9] != '-' || text[14] != '-' || text[19] != '-' ||
+        text[24] != '-')
         return false;
     const int groups[][2] = {{1, 8}, {10, 4}, {15, 4}, {20, 4}, {25, 12}};
     for (const auto& g : groups)
@@ -40,17 +40,15 @@ constexpr bool WellFormed(const char (&text)[39]) {
 }
 
 constexpr GUID Parse(const char (&text)[39]) {
-    return {static_cast<unsigned long>(Hex(text, 1, 8)),
-            static_cast<unsigned short>(Hex(text, 10, 4)),
-            static_cast<unsigned short>(Hex(text, 15, 4)),
-            {static_cast<unsigned char>(Hex(text, 20, 2)),
-             static_cast<unsigned char>(Hex(text, 22, 2)),
-             static_cast<unsigned char>(Hex(text, 25, 2)),
-             static_cast<unsigned char>(Hex(text, 27, 2)),
-             static_cast<unsigned char>(Hex(text, 29, 2)),
-             static_cast<unsigned char>(Hex(text, 31, 2)),
-             static_cast<unsigned char>(Hex(text, 33, 2)),
-             static_cast<unsigned char>(Hex(text, 35, 2))}};
+    return {
+        static_cast<unsigned long>(Hex(text, 1, 8)),
+        static_cast<unsigned short>(Hex(text, 10, 4)),
+        static_cast<unsigned short>(Hex(text, 15, 4)),
+        {static_cast<unsigned char>(Hex(text, 20, 2)), static_cast<unsigned char>(Hex(text, 22, 2)),
+         static_cast<unsigned char>(Hex(text, 25, 2)), static_cast<unsigned char>(Hex(text, 27, 2)),
+         static_cast<unsigned char>(Hex(text, 29, 2)), static_cast<unsigned char>(Hex(text, 31, 2)),
+         static_cast<unsigned char>(Hex(text, 33, 2)),
+         static_cast<unsigned char>(Hex(text, 35, 2))}};
 }
 
 static_assert(WellFormed(VMX_MENU_CLSID), "VMX_MENU_CLSID is not a braced GUID");

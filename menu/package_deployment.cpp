@@ -236,10 +236,12 @@ HRESULT Remove(const Runtime& rt, bool allUsers) {
     HRESULT result = Activate(rt, L"Windows.Management.Deployment.PackageManager",
                               IID_IPackageManager, manager.PutVoid());
     if (FAILED(result)) return result;
-    // Every user's packages need an administrator; without one, the caller's own.
+    // Every user's packages need an administrator; without one, the caller's own, removed
+    // for the caller alone.
     Held<IPackageIterable> packages;
     result = allUsers ? manager->FindPackages(packages.Put()) : E_ACCESSDENIED;
     if (FAILED(result)) {
+        allUsers = false;
         String thisUser(rt, L"");
         result = manager->FindPackagesByUserSecurityId(thisUser.Get(), packages.Put());
     }
@@ -263,7 +265,7 @@ HRESULT Remove(const Runtime& rt, bool allUsers) {
 }
 
 struct Job {
-    const wchar_t* msix;            // null: a removal
+    const wchar_t* msix;  // null: a removal
     const wchar_t* externalFolder;
     bool allUsers;
     HRESULT result;
@@ -278,8 +280,8 @@ DWORD WINAPI RunJob(void* parameter) {
     if (FAILED(initialized)) {
         job.result = initialized;
     } else {
-        job.result = job.msix ? Register(rt, job.msix, job.externalFolder)
-                              : Remove(rt, job.allUsers);
+        job.result =
+            job.msix ? Register(rt, job.msix, job.externalFolder) : Remove(rt, job.allUsers);
         rt.Uninitialize();
     }
     FreeLibrary(rt.module);

@@ -11,6 +11,6 @@
 // path) as its external location, replacing any registered version. S_OK once registered.
 HRESULT RegisterSparsePackage(const wchar_t* msix, const wchar_t* externalFolder);
 
-// Removes the menu package: for every user (needs an administrator) or for the calling
-// user. S_OK once removed, S_FALSE when no such package was registered.
+// Removes the menu package: for every user where the caller may (an administrator), else
+// for the calling user. S_OK once removed, S_FALSE when no such package was registered.
 HRESULT RemoveMenuPackage(bool allUsers);

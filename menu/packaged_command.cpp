@@ -132,8 +132,7 @@ STDMETHODIMP PackagedCommand::GetSite(REFIID riid, void** ppv) {
 bool IsClassicMenuSite(IUnknown* site) {
     if (!site) return false;
     IOleWindow* window = nullptr;
-    if (FAILED(site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window))) ||
-        !window)
+    if (FAILED(site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window))) || !window)
         return false;
     HWND handle = nullptr;
     HRESULT got = window->GetWindow(&handle);

@@ -59,8 +59,7 @@ SIZE_T ToAnsi(const wchar_t* wide, char* path) {
 // that the file system holds, asked of the item's folder.
 SIZE_T PathInFolder(IShellFolder* folder, PCUITEMID_CHILD child, char* path) {
     SFGAOF attributes = SFGAO_FILESYSTEM;
-    if (FAILED(folder->GetAttributesOf(1, &child, &attributes)) ||
-        !(attributes & SFGAO_FILESYSTEM))
+    if (FAILED(folder->GetAttributesOf(1, &child, &attributes)) || !(attributes & SFGAO_FILESYSTEM))
         return 0;
     STRRET name = {};
     if (FAILED(folder->GetDisplayNameOf(child, SHGDN_FORPARSING, &name))) return 0;

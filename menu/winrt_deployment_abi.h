@@ -76,24 +76,24 @@ struct IAsyncInfo : IInspectable {
 };
 
 struct IAddPackageOptions : IInspectable {
-    virtual HRESULT STDMETHODCALLTYPE get_DependencyPackageUris(IUnknown**) = 0;     // 6
-    virtual HRESULT STDMETHODCALLTYPE get_TargetVolume(IUnknown**) = 0;              // 7
-    virtual HRESULT STDMETHODCALLTYPE put_TargetVolume(IUnknown*) = 0;               // 8
-    virtual HRESULT STDMETHODCALLTYPE get_OptionalPackageFamilyNames(IUnknown**) = 0;  // 9
-    virtual HRESULT STDMETHODCALLTYPE get_OptionalPackageUris(IUnknown**) = 0;       // 10
-    virtual HRESULT STDMETHODCALLTYPE get_RelatedPackageUris(IUnknown**) = 0;        // 11
+    virtual HRESULT STDMETHODCALLTYPE get_DependencyPackageUris(IUnknown**) = 0;        // 6
+    virtual HRESULT STDMETHODCALLTYPE get_TargetVolume(IUnknown**) = 0;                 // 7
+    virtual HRESULT STDMETHODCALLTYPE put_TargetVolume(IUnknown*) = 0;                  // 8
+    virtual HRESULT STDMETHODCALLTYPE get_OptionalPackageFamilyNames(IUnknown**) = 0;   // 9
+    virtual HRESULT STDMETHODCALLTYPE get_OptionalPackageUris(IUnknown**) = 0;          // 10
+    virtual HRESULT STDMETHODCALLTYPE get_RelatedPackageUris(IUnknown**) = 0;           // 11
     virtual HRESULT STDMETHODCALLTYPE get_ExternalLocationUri(IUriRuntimeClass**) = 0;  // 12
     virtual HRESULT STDMETHODCALLTYPE put_ExternalLocationUri(IUriRuntimeClass*) = 0;   // 13
-    virtual HRESULT STDMETHODCALLTYPE get_StubPackageOption(INT32*) = 0;             // 14
-    virtual HRESULT STDMETHODCALLTYPE put_StubPackageOption(INT32) = 0;              // 15
-    virtual HRESULT STDMETHODCALLTYPE get_DeveloperMode(boolean*) = 0;               // 16
-    virtual HRESULT STDMETHODCALLTYPE put_DeveloperMode(boolean) = 0;                // 17
-    virtual HRESULT STDMETHODCALLTYPE get_ForceAppShutdown(boolean*) = 0;            // 18
-    virtual HRESULT STDMETHODCALLTYPE put_ForceAppShutdown(boolean) = 0;             // 19
-    virtual HRESULT STDMETHODCALLTYPE get_ForceTargetAppShutdown(boolean*) = 0;      // 20
-    virtual HRESULT STDMETHODCALLTYPE put_ForceTargetAppShutdown(boolean) = 0;       // 21
-    virtual HRESULT STDMETHODCALLTYPE get_ForceUpdateFromAnyVersion(boolean*) = 0;   // 22
-    virtual HRESULT STDMETHODCALLTYPE put_ForceUpdateFromAnyVersion(boolean) = 0;    // 23
+    virtual HRESULT STDMETHODCALLTYPE get_StubPackageOption(INT32*) = 0;                // 14
+    virtual HRESULT STDMETHODCALLTYPE put_StubPackageOption(INT32) = 0;                 // 15
+    virtual HRESULT STDMETHODCALLTYPE get_DeveloperMode(boolean*) = 0;                  // 16
+    virtual HRESULT STDMETHODCALLTYPE put_DeveloperMode(boolean) = 0;                   // 17
+    virtual HRESULT STDMETHODCALLTYPE get_ForceAppShutdown(boolean*) = 0;               // 18
+    virtual HRESULT STDMETHODCALLTYPE put_ForceAppShutdown(boolean) = 0;                // 19
+    virtual HRESULT STDMETHODCALLTYPE get_ForceTargetAppShutdown(boolean*) = 0;         // 20
+    virtual HRESULT STDMETHODCALLTYPE put_ForceTargetAppShutdown(boolean) = 0;          // 21
+    virtual HRESULT STDMETHODCALLTYPE get_ForceUpdateFromAnyVersion(boolean*) = 0;      // 22
+    virtual HRESULT STDMETHODCALLTYPE put_ForceUpdateFromAnyVersion(boolean) = 0;       // 23
 };
 
 struct IPackageManager9 : IInspectable {
@@ -104,13 +104,13 @@ struct IPackageManager9 : IInspectable {
 };
 
 struct IPackageId : IInspectable {
-    virtual HRESULT STDMETHODCALLTYPE get_Name(HSTRING* name) = 0;            // 6
-    virtual HRESULT STDMETHODCALLTYPE get_Version(UINT64* version) = 0;       // 7
+    virtual HRESULT STDMETHODCALLTYPE get_Name(HSTRING* name) = 0;                // 6
+    virtual HRESULT STDMETHODCALLTYPE get_Version(UINT64* version) = 0;           // 7
     virtual HRESULT STDMETHODCALLTYPE get_Architecture(INT32* architecture) = 0;  // 8
-    virtual HRESULT STDMETHODCALLTYPE get_ResourceId(HSTRING* id) = 0;        // 9
-    virtual HRESULT STDMETHODCALLTYPE get_Publisher(HSTRING* publisher) = 0;  // 10
-    virtual HRESULT STDMETHODCALLTYPE get_PublisherId(HSTRING* id) = 0;       // 11
-    virtual HRESULT STDMETHODCALLTYPE get_FullName(HSTRING* name) = 0;        // 12
+    virtual HRESULT STDMETHODCALLTYPE get_ResourceId(HSTRING* id) = 0;            // 9
+    virtual HRESULT STDMETHODCALLTYPE get_Publisher(HSTRING* publisher) = 0;      // 10
+    virtual HRESULT STDMETHODCALLTYPE get_PublisherId(HSTRING* id) = 0;           // 11
+    virtual HRESULT STDMETHODCALLTYPE get_FullName(HSTRING* name) = 0;            // 12
 };
 
 struct IPackage : IInspectable {
@@ -128,15 +128,15 @@ struct IPackageIterable : IInspectable {
 };
 
 struct IPackageManager : IInspectable {
-    virtual HRESULT STDMETHODCALLTYPE AddPackageAsync() = 0;             // 6
-    virtual HRESULT STDMETHODCALLTYPE UpdatePackageAsync() = 0;          // 7
+    virtual HRESULT STDMETHODCALLTYPE AddPackageAsync() = 0;     // 6
+    virtual HRESULT STDMETHODCALLTYPE UpdatePackageAsync() = 0;  // 7
     virtual HRESULT STDMETHODCALLTYPE RemovePackageAsync(HSTRING fullName,
                                                          IDeploymentOperation** op) = 0;  // 8
-    virtual HRESULT STDMETHODCALLTYPE StagePackageAsync() = 0;           // 9
-    virtual HRESULT STDMETHODCALLTYPE CleanupPackageForUserAsync() = 0;  // 10
-    virtual HRESULT STDMETHODCALLTYPE FindPackages(IPackageIterable** packages) = 0;  // 11
-    virtual HRESULT STDMETHODCALLTYPE FindPackagesByUserSecurityId(
-        HSTRING userSid, IPackageIterable** packages) = 0;  // 12
+    virtual HRESULT STDMETHODCALLTYPE StagePackageAsync() = 0;                            // 9
+    virtual HRESULT STDMETHODCALLTYPE CleanupPackageForUserAsync() = 0;                   // 10
+    virtual HRESULT STDMETHODCALLTYPE FindPackages(IPackageIterable** packages) = 0;      // 11
+    virtual HRESULT STDMETHODCALLTYPE
+    FindPackagesByUserSecurityId(HSTRING userSid, IPackageIterable** packages) = 0;  // 12
 };
 
 struct IPackageManager2 : IInspectable {

@@ -118,8 +118,8 @@ TEST_F(CommandTest, TheDllStaysWhileAnyObjectLivesAndServesOnlyItsClass) {
     auto getClassObject =
         reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(Export("DllGetClassObject"));
     // The classic extension's class is not this DLL's.
-    const CLSID classic = {0x0B95B7E0, 0xC8B9, 0x11CF,
-                           {0x8F, 0x59, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+    const CLSID classic = {
+        0x0B95B7E0, 0xC8B9, 0x11CF, {0x8F, 0x59, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
     void* factory = reinterpret_cast<void*>(1);
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(classic, IID_IClassFactory, &factory));
     EXPECT_EQ(nullptr, factory);

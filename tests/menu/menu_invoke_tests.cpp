@@ -84,8 +84,8 @@ TEST_F(InvokeTest, NamesOutsideTheCodePageReachTheViewerInAFormThatOpensThem) {
     std::vector<std::string> expected;
     for (const std::wstring& path : paths) {
         expected.push_back(AnsiNameOf(path));
-        HANDLE file = CreateFileA(expected.back().c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file = CreateFileA(expected.back().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
         EXPECT_NE(INVALID_HANDLE_VALUE, file) << "does not open: " << Escaped(expected.back());
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }

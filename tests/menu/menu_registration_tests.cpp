@@ -62,12 +62,15 @@ TEST(PackageDeployment, EveryCallFailsAndReturnsFromAnyApartment) {
         single = calls();
     }
     auto inMta = [&] { multi = calls(); };
-    HANDLE thread = CreateThread(nullptr, 0, [](void* c) -> DWORD {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        (*static_cast<decltype(inMta)*>(c))();
-        CoUninitialize();
-        return 0;
-    }, &inMta, 0, nullptr);
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* c) -> DWORD {
+            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            (*static_cast<decltype(inMta)*>(c))();
+            CoUninitialize();
+            return 0;
+        },
+        &inMta, 0, nullptr);
     ASSERT_NE(nullptr, thread);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);

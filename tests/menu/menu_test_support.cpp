@@ -51,8 +51,7 @@ IShellItemArray* ItemsFromParsingNames(const std::vector<std::wstring>& names) {
     return items;
 }
 
-IShellItemArray* ItemsInFolder(const std::wstring& folder,
-                               const std::vector<std::wstring>& names) {
+IShellItemArray* ItemsInFolder(const std::wstring& folder, const std::vector<std::wstring>& names) {
     PIDLIST_ABSOLUTE folderId = nullptr;
     EXPECT_EQ(S_OK, SHParseDisplayName(folder.c_str(), nullptr, &folderId, 0, nullptr));
     ComHold<IShellFolder> desktop, shellFolder;
@@ -63,9 +62,8 @@ IShellItemArray* ItemsInFolder(const std::wstring& folder,
     for (const std::wstring& name : names) {
         PIDLIST_RELATIVE child = nullptr;
         if (shellFolder.Get() &&
-            SUCCEEDED(shellFolder->ParseDisplayName(nullptr, nullptr,
-                                                    const_cast<LPWSTR>(name.c_str()), nullptr,
-                                                    &child, nullptr))) {
+            SUCCEEDED(shellFolder->ParseDisplayName(
+                nullptr, nullptr, const_cast<LPWSTR>(name.c_str()), nullptr, &child, nullptr))) {
             ids.push_back(ILCombine(folderId, child));
             CoTaskMemFree(child);
         }
@@ -107,8 +105,7 @@ STDMETHODIMP_(ULONG) CountingItemArray::Release() {
     return left;
 }
 
-STDMETHODIMP CountingItemArray::BindToHandler(IBindCtx* bc, REFGUID bhid, REFIID riid,
-                                              void** ppv) {
+STDMETHODIMP CountingItemArray::BindToHandler(IBindCtx* bc, REFGUID bhid, REFIID riid, void** ppv) {
     ++calls_;
     return inner_->BindToHandler(bc, bhid, riid, ppv);
 }
@@ -180,9 +177,8 @@ STDMETHODIMP WindowSite::GetWindow(HWND* window) {
 }
 
 BuiltMenuDll::BuiltMenuDll() {
-    copied_ =
-        CopyFileA(WindowsPath(VMX_VIEWER_STAND_IN_FILE).c_str(), viewer_.c_str(), FALSE) &&
-        CopyFileA(WindowsPath(VMX_MENU_DLL_FILE).c_str(), dllCopy_.c_str(), FALSE);
+    copied_ = CopyFileA(WindowsPath(VMX_VIEWER_STAND_IN_FILE).c_str(), viewer_.c_str(), FALSE) &&
+              CopyFileA(WindowsPath(VMX_MENU_DLL_FILE).c_str(), dllCopy_.c_str(), FALSE);
     if (copied_) {
         dll_ = LoadLibraryA(dllCopy_.c_str());
         loadError_ = GetLastError();
