@@ -29,7 +29,12 @@ std::string Shellext(const char* name) {
 
 // The DLL's own registration, as regsvr32 runs it: for whoever starts it.
 std::string RegistrationCommand() {
-    return "\"" + FolderText(SystemDir) + "\\regsvr32.exe\" /s \"" + Shellext("vmxmenu.dll") + "\"";
+    std::string command = "\"";
+    command += FolderText(SystemDir);
+    command += "\\regsvr32.exe\" /s \"";
+    command += Shellext("vmxmenu.dll");
+    command += '"';
+    return command;
 }
 
 std::string ReadMachineString(const char* key, const char* name) {

@@ -261,7 +261,16 @@ install_product() {  # install_product <log> <answer to the offer> [keep: the un
   fi
   STARTED=${run[1]}
   grep -qx "$STARTED" "$WORK/started.txt" || echo "$STARTED" >>"$WORK/started.txt"
-  answer_boxes "$1" OK "$2"
+  local offer=$2 mark=$WINEPREFIX/drive_c/e2e/offer-shown
+  if [ -n "${SWAP_AT_OFFER:-}" ]; then
+    # Another program of the user's swaps the 64-bit extension in the unpacked folder while
+    # the offer is on the screen: after the start confirmation, before the INF file runs.
+    offer="$2+C:\\e2e\\offer-shown"
+    rm -f "$mark"
+    (for _ in $(seq 1 900); do [ -e "$mark" ] && break; sleep 0.1; done
+     printf 'planted by another program' >"$PACKAGE_DIR/$SWAP_AT_OFFER") &
+  fi
+  answer_boxes "$1" OK "$offer"
   (cd "$PACKAGE_DIR" && WINEDEBUG=$trace run_wine "${run[@]}" >"$WORK/install.out" 2>&1)
   INSTALL_RC=$?
   wait "$ANSWERER_PID"
@@ -526,8 +535,14 @@ scenario_nt() {  # scenario_nt win64|win32
   else
     say "-- 1. The user unpacks $(basename "$ZIP") into $PACKAGE_DIR_WIN and runs vmxinst64.exe (vmxinst.exe would start it, but $NO32)"
   fi
+  if [ "$1" = win64 ]; then SWAP_AT_OFFER=vmxtool64.dll; else SWAP_AT_OFFER=vmxtool.dll; fi
   install_product install.log OK
   expect_eq "$t: installer exit code ($STARTED)" 0 "$INSTALL_RC"
+  expect_eq "$t: the extension swapped in the unpacked folder after the confirmation" \
+    "planted by another program" "$(cat "$PACKAGE_DIR/$SWAP_AT_OFFER")"
+  expect_true "$t: what was installed is what was shipped, taken before the swap" \
+    "unzip -p '$ZIP' '$SWAP_AT_OFFER' | cmp -s - '$(unix_of "$NATIVE")/vmxtool.dll'"
+  SWAP_AT_OFFER=
   if [ "$1" = win64 ] && runs_32bit; then
     expect_match "$t: vmxinst.exe handed 64-bit Windows over to vmxinst64.exe beside it" \
       'Downloads.+VelluMax.+vmxinst64\.exe' "$HANDOVER"
@@ -559,6 +574,7 @@ scenario_nt() {  # scenario_nt win64|win32
     fi
   done
 
+  [ "$1" = win64 ] && command_story "$t"
   held_story "$t"
 
   say "-- The user uninstalls through the entry in the list of installed programs; Explorer has let go"
@@ -678,6 +694,42 @@ quiet_story() {
   release_extensions quiet
   restart_windows
   check_restarted "$t"
+}
+
+# command_story <tag>: Windows 11's own menu, whose COM surrogate loads the packaged command
+# from the package's external location; Wine has no package deployment, so a host of ours
+# plays the surrogate and loads the installed DLL itself.
+command_story() {
+  local t=$1 dll cmd
+  dll="$(dir_of 64)\\Shellext\\vmxmenu.dll"
+  say "-- Windows 11's own menu: the packaged command from $dll, as its COM surrogate calls it"
+  for f in vmxmenu.dll vmxmenu.msix $(unzip -Z1 "$ZIP" | grep -x vmxmenu.cer); do
+    expect_true "$t: $f installed in $(dir_of 64)\\Shellext, the package's external location" \
+      "[ -f '$(unix_of 64)/$f' ]"
+  done
+  export VMXTOOL_TRACE='C:\e2e\trace-command.txt'
+  rm -f "$WINEPREFIX/drive_c/e2e/trace-command.txt"
+  run_wine "${HOST64[@]}" command "$dll" 'C:\e2e\files\lettre.txt' 'C:\e2e\files\photo.bmp' \
+    >"$WORK/command.out" 2>&1
+  MENU_RC=$?
+  unset VMXTOOL_TRACE
+  MENU_OUT=$(tr -d '\r' <"$WORK/command.out")
+  wait_for_file "$WINEPREFIX/drive_c/e2e/trace-command.txt" 30
+  sleep 0.5
+  TRACE=$(tr -d '\r' <"$WINEPREFIX/drive_c/e2e/trace-command.txt" 2>/dev/null)
+  expect_eq "$t: packaged command enabled and invoked" 0 "$MENU_RC"
+  expect_match "$t: packaged command's title, without the access key" '(^|'$'\n'')title: Vellu Max($|'$'\n'')' "$MENU_OUT"
+  expect_match "$t: packaged command's icon is the viewer's" \
+    "icon: $(escaped_re "$(dir_of 64)")"'\\Shellext\\vmxtool\.exe,' "$MENU_OUT"
+  expect_match "$t: no selection starts nothing and breaks nothing" 'invoke without a selection: 0x' "$MENU_OUT"
+  cmd=$(trace_line command)
+  expect_match "$t: packaged command starts the viewer as the classic item does" \
+    "^\"$(escaped_re "$(dir_of 64)")"'\\Shellext\\vmxtool\.exe" "C:\\e2e\\files\\photo\.bmp" /f ".*\\VM[0-9A-Fa-f]+\.tmp"$' "$cmd"
+  expect_eq "$t: packaged command's list file" "2|C:\\e2e\\files\\lettre.txt|C:\\e2e\\files\\photo.bmp" \
+    "$(trace_line count)|$(printf '%s\n' "$TRACE" | grep '^item: ' | sed 's/^item: //' | paste -sd'|')"
+  say "   $(printf '%s\n' "$MENU_OUT" | grep -E '^(title|icon):' | paste -sd';' | sed 's/;/; /')"
+  say "   The viewer was started with: $cmd"
+  kill_windows
 }
 
 # held_story <tag>: Explorer keeps the extension loaded and a viewer stays open through an

@@ -6,6 +6,8 @@
 //   shell_host.exe verb <verb> <path>    runs a shell verb through ShellExecuteExA
 //   shell_host.exe uninstall             starts the product's registered UninstallString
 //                                        as the list of installed programs does, and waits
+//   shell_host.exe command <dll> <path>... the Windows 11 menu's packaged command from the
+//                                        installed DLL, as its COM surrogate calls it
 //   shell_host.exe hold <file> <path>    builds the menu for path without invoking it and
 //                                        keeps the extension loaded, as Explorer does, until
 //                                        <file> exists
@@ -22,6 +24,8 @@
 
 #include "test_files.h"
 #include <vector>
+
+int RunPackagedCommand(const char* dll, const std::vector<std::string>& paths);
 
 namespace {
 
@@ -265,6 +269,12 @@ int main(int argc, char** argv) {
         return rc;
     }
     if (argc == 2 && std::string(argv[1]) == "uninstall") return RunUninstallEntry();
+    if (argc >= 4 && std::string(argv[1]) == "command") {
+        CoInitialize(nullptr);
+        int rc = RunPackagedCommand(argv[2], std::vector<std::string>(argv + 3, argv + argc));
+        CoUninitialize();
+        return rc;
+    }
     if (argc == 4 && std::string(argv[1]) == "hold") {
         CoInitialize(nullptr);
         int rc = RunMenu({argv[3]}, argv[2]);
@@ -272,6 +282,6 @@ int main(int argc, char** argv) {
         return rc;
     }
     std::fprintf(stderr, "usage: shell_host menu <path>... | verb <verb> <path> | uninstall"
-                         " | hold <file> <path>\n");
+                         " | command <dll> <path>... | hold <file> <path>\n");
     return 2;
 }

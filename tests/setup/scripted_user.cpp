@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "desktop_user.h"
 #include "test_files.h"
 #include "windows64.h"
 
@@ -76,6 +77,21 @@ USHORT Machine() {
     return g_script->nativeMachine ? g_script->nativeMachine : QueryNativeMachine();
 }
 
+BOOL SafeMode() {
+    return g_script->safeMode;
+}
+
+DWORD AsDesktopUser(const char* commandLine) {
+    g_script->menuCalls.push_back("as the desktop's user: " + Argument(commandLine));
+    return g_script->scriptDesktopUser ? g_script->desktopUserExit : RunAsDesktopUser(commandLine);
+}
+
+HRESULT RemoveMenu(bool allUsers) {
+    g_script->menuCalls.push_back(allUsers ? "remove the package for all users"
+                                           : "remove the package for this user");
+    return g_script->menuRemoval;
+}
+
 BOOL WINAPI Restart(UINT flags, DWORD reason) {
     g_script->calls.push_back("restart flags=" + Hex(flags) + " reason=" + Hex(reason));
     return g_script->restartResult;
@@ -115,6 +131,9 @@ ScopedScript::ScopedScript(Script& script) : saved_(SystemCalls), previous_(g_sc
     SystemCalls.ElevationType = &Elevation;
     SystemCalls.OpenThroughDesktopShell = &OpenAsUser;
     SystemCalls.NativeMachine = &Machine;
+    SystemCalls.SafeMode = &SafeMode;
+    SystemCalls.RunAsDesktopUser = &AsDesktopUser;
+    SystemCalls.RemoveMenuPackage = &RemoveMenu;
 }
 
 ScopedScript::~ScopedScript() {

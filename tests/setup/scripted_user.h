@@ -33,6 +33,14 @@ struct Script {
     DWORD elevation = TokenElevationTypeDefault;         // the token's elevation type
     BOOL desktopOpens = TRUE;                            // the desktop shell's answer
     USHORT nativeMachine = 0;                            // the machine; 0: the real one
+    // Windows 11's package registration: safe mode, and the exit code of a program run as
+    // the desktop's user (unset: the real call); what ran as that user and the package
+    // removals asked for ("all users" or "this user") go into menuCalls, not calls.
+    BOOL safeMode = FALSE;
+    bool scriptDesktopUser = false;
+    DWORD desktopUserExit = 0;
+    HRESULT menuRemoval = E_NOTIMPL;
+    std::vector<std::string> menuCalls;
 
     std::vector<std::string> calls;
     int pollsTimedOut = 0;
