@@ -68,9 +68,10 @@ public:
         const std::vector<BYTE> der = ReadWhole(cerFile);
         if (der.empty()) return;
         certificate_ = crypt_.create(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-        store_ = crypt_.open(CERT_STORE_PROV_SYSTEM_A, 0, 0,
-                             CERT_SYSTEM_STORE_LOCAL_MACHINE,
-                             "TrustedPeople");
+        // The machine's own physical store, in its registry: what this program adds and
+        // removes, apart from certificates that a policy deploys.
+        store_ = crypt_.open(CERT_STORE_PROV_SYSTEM_REGISTRY_A, 0, 0,
+                             CERT_SYSTEM_STORE_LOCAL_MACHINE, "TrustedPeople");
     }
     ~StoreAndCertificate() {
         if (certificate_) crypt_.free(certificate_);

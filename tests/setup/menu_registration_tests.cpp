@@ -84,7 +84,10 @@ bool Trusted(const std::string& cerFile) {
 }
 
 std::string RegistrationCommand() {
-    return "\"" + flowtest::SystemFolder() + "\\regsvr32.exe\" /s \"" + Shellext("vmxmenu.dll") + "\"";
+    std::string command = "\"";
+    command += flowtest::SystemFolder() + "\\regsvr32.exe\" /s \"";
+    command += Shellext("vmxmenu.dll") + "\"";
+    return command;
 }
 
 class MenuRegistration : public ::testing::Test {
@@ -138,7 +141,8 @@ TEST_F(MenuRegistration, OnlyWindows11OnX64OutsideSafeModeAndFirstRunSetupRegist
             RegisterMenuCommand();
         }
         const bool registers = serves && c.registers, stays = serves && c.stays;
-        EXPECT_EQ(registers ? std::vector<std::string>{"as the desktop's user: " + RegistrationCommand()}
+        EXPECT_EQ(registers ? std::vector<std::string>{"as the desktop's user: " +
+                                                       vmxtest::Escaped(RegistrationCommand())}
                             : std::vector<std::string>{},
                   script.menuCalls);
         const std::string entry = kMenuActiveSetupKey;
