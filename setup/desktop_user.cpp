@@ -72,8 +72,10 @@ DWORD RunAsDesktopUser(const char* commandLine) {
     }
     // The desktop's shell runs as the signed-in user, unelevated: a child it parents takes
     // its token.
+    using GetShellWindowFn = HWND(WINAPI*)();
+    auto getShellWindow = SystemFunction<GetShellWindowFn>("user32.dll", "GetShellWindow");
     DWORD shellProcess = 0;
-    HWND shell = GetShellWindow();
+    HWND shell = getShellWindow ? getShellWindow() : nullptr;
     if (!shell || !GetWindowThreadProcessId(shell, &shellProcess) || !shellProcess) return kNotRun;
     ScopedHandle parent(OpenProcess(PROCESS_CREATE_PROCESS, FALSE, shellProcess));
     if (!parent.Valid()) return kNotRun;

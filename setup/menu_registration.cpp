@@ -9,7 +9,6 @@
 #include "environment.h"
 #include "errors.h"
 #include "menu_package.h"
-#include "package_deployment.h"
 #include "registry.h"
 #include "system_calls.h"
 #include "trusted_people.h"

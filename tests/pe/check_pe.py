@@ -39,7 +39,9 @@ MANIFESTS = {
 LOOKED_UP = {
     "vmxinst.exe": ["SetDefaultDllDirectories", "SetDllDirectoryA", "SetSearchPathMode",
                     "IsWow64Process2", "IsWow64Process", "GetSystemWow64DirectoryA",
-                    "RegDeleteKeyExA", "OpenProcessToken", "GetTokenInformation"],
+                    "RegDeleteKeyExA", "OpenProcessToken", "GetTokenInformation",
+                    "ConvertStringSecurityDescriptorToSecurityDescriptorA", "GetShellWindow",
+                    "InitializeProcThreadAttributeList", "WinVerifyTrust", "CertOpenStore"],
     "vmxtool.exe": ["SetDefaultDllDirectories", "SetDllDirectoryA", "SetSearchPathMode"],
     # The Windows Runtime exists from Windows 8 on: the menu command's DLL still loads, and
     # its registration fails cleanly, where it does not.
