@@ -7,6 +7,7 @@
 #include "command_line.h"
 #include "environment.h"
 #include "error_report.h"
+#include "errors.h"
 #include "exit_codes.h"
 #include "payload_trust.h"
 #include "run_options.h"
@@ -175,9 +176,20 @@ int HandOverTo64BitSetup(const char* commandLine, const RunOptions& options) {
     const NativeSetup program = NativeSetupFor(ownPath, FolderText(SystemDir), Wow64SystemFolder());
     if (!StagesPayload() || !SameFolder(FolderOf(program.reached), FolderOf(ownPath)))
         return RunNativeSetup(program, commandLine, options);
-    int exitCode = ExitCode::ErrorReported;
-    const int reported = RunWithErrorReport(
-        [&] { exitCode = RunStagedNativeSetup(program, ownPath, commandLine, options); });
-    if (reported) return options.quiet ? ExitCode::Failed : reported;
-    return exitCode;
+    if (!options.quiet) {
+        int exitCode = ExitCode::ErrorReported;
+        const int reported = RunWithErrorReport(
+            [&] { exitCode = RunStagedNativeSetup(program, ownPath, commandLine, options); });
+        return reported ? reported : exitCode;
+    }
+    // Quiet, the error that the report would show goes into the log instead.
+    try {
+        return RunStagedNativeSetup(program, ownPath, commandLine, options);
+    } catch (const Exception& error) {
+        const std::string text =
+            DefaultErrorReportText(error.ClassName(), error.Message(), error.RaiseAddress());
+        AppendLogLine(options.logFile, Utf8OneLine(text, CP_ACP) + "; exit code " +
+                                           std::to_string(ExitCode::Failed));
+        return ExitCode::Failed;
+    }
 }
