@@ -544,8 +544,10 @@ scenario_nt() {  # scenario_nt win64|win32
     "unzip -p '$ZIP' '$SWAP_AT_OFFER' | cmp -s - '$(unix_of "$NATIVE")/vmxtool.dll'"
   SWAP_AT_OFFER=
   if [ "$1" = win64 ] && runs_32bit; then
-    expect_match "$t: vmxinst.exe handed 64-bit Windows over to vmxinst64.exe beside it" \
-      'Downloads.+VelluMax.+vmxinst64\.exe' "$HANDOVER"
+    # Elevated, it starts a checked copy in a folder of its own under the Windows temporary
+    # folder, not the file in Downloads.
+    expect_match "$t: vmxinst.exe handed 64-bit Windows over to its staged copy of vmxinst64.exe" \
+      '[Tt]emp.+VelluMax-[0-9A-Fa-f]+.+vmxinst64\.exe' "$HANDOVER"
     say "   vmxinst.exe started the 64-bit setup program: ${HANDOVER:-<not seen>}, and ended with its exit code $INSTALL_RC"
   elif [ "$1" = win64 ]; then
     say "   vmxinst64.exe did the work and ended with exit code $INSTALL_RC"
