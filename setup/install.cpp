@@ -17,6 +17,7 @@
 #include "payload_trust.h"
 #include "registration_removal.h"
 #include "run_state.h"
+#include "setup_file.h"
 #include "setup_texts.h"
 #include "staged_payload.h"
 #include "system_calls.h"
@@ -66,12 +67,6 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-std::string OwnProgramFile() {
-    char own[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(own, length) : std::string();
-}
-
 }  // namespace
 
 void RunInstall() {
@@ -100,7 +95,7 @@ void RunInstall() {
         const std::string package = FolderOf(infPath);
         staged.emplace(package);
         const std::string untrusted =
-            FirstUntrustedPayloadFile(OwnProgramFile(), staged->Folder(), staged->Files());
+            FirstUntrustedPayloadFile(RunningProgramFile(), staged->Folder(), staged->Files());
         if (!untrusted.empty()) {
             Ask(UntrustedPayloadText(package + "\\" + untrusted), MB_OK | MB_ICONERROR);
             NoteFailure(ExitCode::Failed, "not signed by the setup program's publisher: " + untrusted);

@@ -12,6 +12,7 @@
 #include "payload_trust.h"
 #include "run_options.h"
 #include "scoped_handle.h"
+#include "setup_file.h"
 #include "setup_log.h"
 #include "setup_texts.h"
 #include "staged_payload.h"
@@ -170,9 +171,7 @@ int RunNativeSetup(const NativeSetup& program, const char* commandLine, const Ru
 
 int HandOverTo64BitSetup(const char* commandLine, const RunOptions& options) {
     FillSystemFolders();
-    char own[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-    const std::string ownPath = length > 0 && length < MAX_PATH ? std::string(own, length) : "";
+    const std::string ownPath = RunningProgramFile();
     const NativeSetup program = NativeSetupFor(ownPath, FolderText(SystemDir), Wow64SystemFolder());
     if (!StagesPayload() || !SameFolder(FolderOf(program.reached), FolderOf(ownPath)))
         return RunNativeSetup(program, commandLine, options);

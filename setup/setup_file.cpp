@@ -11,6 +11,12 @@ const char kSetupFileInSystemDir[] = "\\Shellext\\vmxinst.exe";
 
 }  // namespace
 
+std::string RunningProgramFile() {
+    char own[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(own, length) : std::string();
+}
+
 std::string SetupFilePath() {
     return FolderText(SystemDir) + kSetupFileInSystemDir;
 }

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+// The running program's own file, as Windows started it; empty when the path does not fit
+// in MAX_PATH characters.
+std::string RunningProgramFile();
+
 // SystemDir + "\Shellext\vmxinst.exe": the path that the user is told about.
 std::string SetupFilePath();
 
