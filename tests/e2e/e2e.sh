@@ -187,22 +187,66 @@ reg_tool() {
 # The reg tool's switch for a view; a 32-bit prefix has only its own.
 view_switch() { [ "$PREFIX_ARCH" = win64 ] && printf '/reg:%s' "$1"; }
 
-# reg_value <view> <key> <value name or ""> -> the value's data, or "<missing>"
+# reg_query <view> <key> [reg's query switches]: reg's report in REG_REPORT (a file); exit
+# status 0 when it read the key (and the value asked for), 1 when reg says they do not exist,
+# 2 when reg did not run to an answer. That happens now and then while Wine starts a process
+# (a loader that cannot map its memory, a dropped session): only then is the read tried again,
+# and after the last try what came back is printed, so a check reads "unread", not "missing".
+REG_TRIES=5
+reg_query() {
+  local view=$1 key=$2 try rc err
+  shift 2
+  REG_REPORT=$(mktemp "$WORK/reg.XXXXXX")
+  err=$(mktemp "$WORK/reg.XXXXXX")
+  for try in $(seq 1 $REG_TRIES); do
+    reg_tool query "$key" "$@" $(view_switch "$view") >"$REG_REPORT" 2>"$err"
+    rc=$?
+    # reg answers on its standard output: the key's listing with exit code 0, or one line
+    # saying that the key or the value does not exist with exit code 1.
+    if [ $rc -eq 0 ] && grep -q "^HKEY_" "$REG_REPORT"; then
+      rm -f "$err"; return 0
+    fi
+    if [ $rc -eq 1 ] && grep -qE '^reg: Unable to find the specified registry (key|value)' "$REG_REPORT"; then
+      rm -f "$err"; return 1
+    fi
+    REG_FAILURE="reg query '$key' $* (view $view) exited $rc after $try tries; it printed: $(head -c 300 "$REG_REPORT" | tr -d '\r' | paste -sd'|'); errors: $(head -c 300 "$err" | paste -sd'|')"
+    sleep 0.5
+  done
+  echo "e2e: $REG_FAILURE" >&2
+  rm -f "$err"
+  return 2
+}
+
+# reg_value <view> <key> <value name or ""> -> the value's data, "<missing>" where reg says
+# there is none, or "<unread: why>"
 reg_value() {
-  local line name args
+  local line name args rc
   if [ -z "$3" ]; then args=(/ve); name='(Default)'; else args=(/v "$3"); name=$3; fi
+  reg_query "$1" "$2" "${args[@]}"
+  rc=$?
+  if [ $rc -eq 2 ]; then printf '<unread: %s>' "$REG_FAILURE"; rm -f "$REG_REPORT"; return; fi
   while IFS= read -r line; do
     line=${line%$'\r'}
     line=${line#"    "}
     if [[ "$line" == "$name    REG_"* ]]; then
       line=${line#"$name    "}
       printf '%s' "${line#*    }"
+      rm -f "$REG_REPORT"
       return
     fi
-  done < <(reg_tool query "$2" "${args[@]}" $(view_switch "$1") 2>/dev/null)
+  done <"$REG_REPORT"
+  rm -f "$REG_REPORT"
   printf '<missing>'
 }
-key_exists() { reg_tool query "$2" $(view_switch "$1") >/dev/null 2>&1; }
+# key_exists <view> <key>: true or false as reg answers; a key that could not be read is
+# neither, and stops the story with the reason rather than pass for either.
+key_exists() {
+  reg_query "$1" "$2"
+  local rc=$?
+  rm -f "$REG_REPORT"
+  [ $rc -eq 2 ] && { fail "registry read of $2" "$REG_FAILURE"; return 2; }
+  return $rc
+}
 
 # answer_boxes <log> <answer>...: starts the user's side in the background
 answer_boxes() {
@@ -345,12 +389,17 @@ release_extensions() {
   sleep 2
 }
 # The folders in the order the setup program deletes in: its own system folder's first.
+# The setup program of the system's own bitness uninstalls: 64-bit Windows' removes its own
+# folder first, then the 32-bit one.
 deletion_order() {
-  if [ "$PREFIX_ARCH" = win32 ]; then echo 32; elif runs_32bit; then echo 32 64; else echo 64 32; fi
+  if [ "$PREFIX_ARCH" = win32 ]; then echo 32; else echo 64 32; fi
 }
 is_held() { [[ " ${HELD[*]} " == *" $1 "* ]]; }
 pending_now() {
-  reg_tool query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>&1 | tr -d '\r'
+  reg_query "$NATIVE" 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations
+  [ $? -eq 2 ] && printf '<unread: %s>\n' "$REG_FAILURE"
+  tr -d '\r' <"$REG_REPORT"
+  rm -f "$REG_REPORT"
 }
 ACCESS_DENIED_FR='caption=VelluMax Fran\xE7ais  text=Acces refus\xE9 \xE0 :   '
 escaped_path() { printf '%s' "$1" | sed 's/\\/\\x5C/g'; }
