@@ -179,7 +179,8 @@ TEST(HandOver, OnlyThe32BitProgramOnX64WindowsHandsOver) {
     vmxtest::TempFolder current("vmxho");
     int code;
     {
-        flowtest::ScopedScript scripted(script);
+        flowtest::Script x64;  // the ARM answer above stays with the first script
+        flowtest::ScopedScript scripted(x64);
         flowtest::ScopedCurrentDirectory in(current.Path());
         ScopedExitCode exit("3010");
         code = RunSetup("vmxinst.exe /uninstall /quiet");

@@ -60,22 +60,34 @@ protected:
 };
 
 // A 64-bit program cannot start the 16-bit RUNDLL.EXE: the flow is followed up to its
-// start, by a stand-in put in its place in the Windows folder for the test.
+// start, by a stand-in put in its place in the Windows folder for the test. Where 32-bit
+// Wine is installed, the prefix has a RUNDLL.EXE of its own: it is moved aside meanwhile.
 class StandInForTheWindowsInstaller {
 public:
-    StandInForTheWindowsInstaller() : path_(flowtest::WindowsFolder() + "\\RUNDLL.EXE") {
-        if (vmxtest::FileExists(path_)) throw std::runtime_error(path_ + " exists already");
+    StandInForTheWindowsInstaller()
+        : path_(flowtest::WindowsFolder() + "\\RUNDLL.EXE"), aside_(path_ + ".vmxtest") {
+        if (vmxtest::FileExists(path_) && !MoveFileExA(path_.c_str(), aside_.c_str(), 0))
+            throw std::runtime_error("cannot move " + path_ + " aside: error " +
+                                     std::to_string(GetLastError()));
         const std::string standIn = vmxtest::ProgramFolder() + "stand_in_installer.exe";
-        if (!CopyFileA(standIn.c_str(), path_.c_str(), TRUE))
+        if (!CopyFileA(standIn.c_str(), path_.c_str(), TRUE)) {
+            Restore();
             throw std::runtime_error("cannot copy the stand-in to " + path_);
+        }
     }
-    ~StandInForTheWindowsInstaller() { DeleteFileA(path_.c_str()); }
+    ~StandInForTheWindowsInstaller() {
+        DeleteFileA(path_.c_str());
+        Restore();
+    }
     StandInForTheWindowsInstaller(const StandInForTheWindowsInstaller&) = delete;
     StandInForTheWindowsInstaller& operator=(const StandInForTheWindowsInstaller&) = delete;
     const std::string& Path() const { return path_; }
 
 private:
-    std::string path_;
+    void Restore() {
+        if (vmxtest::FileExists(aside_)) MoveFileExA(aside_.c_str(), path_.c_str(), 0);
+    }
+    std::string path_, aside_;
 };
 
 TEST_F(Windows98Flows, InstallationCancelsTheEarlierDeletionAndRunsTheInfFileThroughSetupx) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hdrop_data_object.h"
@@ -88,6 +89,32 @@ protected:
             Sleep(50);
         }
         return false;
+    }
+
+    // Closes the viewer that this test started and no other: the tests that share the
+    // display run side by side, each with a viewer window of the same class.
+    void CloseOwnViewer() const {
+        std::pair<std::string, std::vector<HWND>> search{viewer_, {}};
+        EnumWindows(CollectOwnViewer, reinterpret_cast<LPARAM>(&search));
+        for (HWND window : search.second) PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+
+    static BOOL CALLBACK CollectOwnViewer(HWND window, LPARAM context) {
+        auto* search = reinterpret_cast<std::pair<std::string, std::vector<HWND>>*>(context);
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+        if (process == nullptr) return TRUE;
+        char image[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        if (lstrcmpA(name, "VelluMaxViewerItems") == 0 &&
+            QueryFullProcessImageNameA(process, 0, image, &length) &&
+            lstrcmpiA(image, search->first.c_str()) == 0)
+            search->second.push_back(window);
+        CloseHandle(process);
+        return TRUE;
     }
 
     vmxtest::TempFolder folder_{"vmxviewer"};
@@ -173,8 +200,7 @@ TEST_F(ViewerProcessTest, TheRealViewerShowsEverySelectedNameAsItIs) {
         size_t first = std::min(bytes.size(), bytes.find("shown: "));
         shown = bytes.substr(first, bytes.find("looked up: ", first) - first);
     }
-    if (HWND window = FindWindowA("VelluMaxViewerItems", nullptr))
-        PostMessageA(window, WM_CLOSE, 0, 0);
+    CloseOwnViewer();
     EXPECT_EQ(Escaped(expected), Escaped(shown));
 }
 
@@ -210,8 +236,7 @@ TEST_F(ViewerProcessTest, AListReachesTheViewerFromATemporaryFolderNamedOutsideT
     std::string bytes;
     for (int i = 0; i < 400 && bytes.find("deleted: ") == std::string::npos; ++i, Sleep(50))
         bytes = FileExists(trace) ? ReadFileBytes(trace) : "";
-    if (HWND window = FindWindowA("VelluMaxViewerItems", nullptr))
-        PostMessageA(window, WM_CLOSE, 0, 0);
+    CloseOwnViewer();
 
     ASSERT_NE(std::string::npos, bytes.find("deleted: "))
         << "no viewer read a list: " << Escaped(bytes);
