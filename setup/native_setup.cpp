@@ -4,18 +4,18 @@
 
 #include <vector>
 
+#include "ansi_path.h"
 #include "command_line.h"
 #include "environment.h"
 #include "error_report.h"
 #include "errors.h"
 #include "exit_codes.h"
-#include "payload_trust.h"
 #include "run_options.h"
 #include "scoped_handle.h"
 #include "setup_file.h"
 #include "setup_log.h"
 #include "setup_texts.h"
-#include "staged_payload.h"
+#include "staged_package.h"
 #include "system_calls.h"
 #include "windows64.h"
 
@@ -58,7 +58,7 @@ bool IsX64Program(const std::string& path) {
 
 // Started by an elevated program, the 64-bit one inherits its rights without a second
 // prompt; an unelevated start (elevation turned off) needs Windows to ask.
-HANDLE Start(const std::string& program, const std::string& arguments) {
+HANDLE Start(const std::string& program, const std::string& arguments, const char* folder) {
     std::string line = "\"" + program + "\"" + arguments;
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');
@@ -67,7 +67,7 @@ HANDLE Start(const std::string& program, const std::string& arguments) {
     GetStartupInfoA(&startup);
     PROCESS_INFORMATION started = {};
     if (CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &started)) {
+                       folder, &startup, &started)) {
         CloseHandle(started.hThread);
         return started.hProcess;
     }
@@ -80,6 +80,7 @@ HANDLE Start(const std::string& program, const std::string& arguments) {
     execute.lpFile = program.c_str();
     const std::string parameters = arguments.empty() ? arguments : arguments.substr(1);
     execute.lpParameters = parameters.c_str();
+    execute.lpDirectory = folder;
     execute.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExA(&execute)) return nullptr;
     return execute.hProcess;
@@ -107,18 +108,20 @@ int ReportMissing(const NativeSetup& program, const RunOptions& options) {
                   program.known, options);
 }
 
-// Elevated, the program started from the unpacked package is a copy in a folder that only
-// administrators can change, checked against this program's publisher. The installed copy
-// already lies in such a folder.
-int RunStagedNativeSetup(const NativeSetup& program, const std::string& ownPath,
+// Elevated, the 64-bit program is started from a copy of the whole package, made and
+// checked against this program's table before anything else, in a folder that only
+// administrators can change; it starts there and finds the package there. The installed
+// copy already lies in such a folder.
+int RunStagedNativeSetup(const NativeSetup& program, const std::wstring& packageFolder,
                          const char* commandLine, const RunOptions& options) {
     if (!IsX64Program(program.reached)) return ReportMissing(program, options);
-    StagedPayload staged(FolderOf(program.reached), {"vmxinst64.exe"});
-    if (staged.Files().empty()) return ReportMissing(program, options);
-    if (!FirstUntrustedPayloadFile(ownPath, staged.Folder(), staged.Files()).empty())
+    const StagingOutcome staged = StagePackage(packageFolder, BuiltInShippedPackage());
+    if (!staged.folder)
         return Report(Texts::UntrustedPayloadFrench, Texts::UntrustedPayloadJapanese,
-                      program.known, options);
-    return RunNativeSetup({staged.File("vmxinst64.exe"), program.known}, commandLine, options);
+                      FolderOf(program.known) + "\\" + staged.refused, options);
+    const std::string copy = staged.folder->File("vmxinst64.exe");
+    if (GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return ReportMissing(program, options);
+    return RunNativeSetup({copy, program.known}, commandLine, options, staged.folder->Path().c_str());
 }
 
 }  // namespace
@@ -155,13 +158,14 @@ std::string ArgumentsAfterProgramName(const char* commandLine) {
     return p;
 }
 
-int RunNativeSetup(const NativeSetup& program, const char* commandLine, const RunOptions& options) {
+int RunNativeSetup(const NativeSetup& program, const char* commandLine, const RunOptions& options,
+                   const char* folder) {
     if (!IsX64Program(program.reached)) return ReportMissing(program, options);
     const std::string rest = ArgumentsAfterProgramName(commandLine);
     // One separator between the name and what follows, which stays as it was.
     const bool separated = rest.empty() || rest[0] == ' ' || rest[0] == '\t';
     const std::string arguments = separated ? rest : " " + rest;
-    ScopedHandle process(Start(program.reached, arguments));
+    ScopedHandle process(Start(program.reached, arguments, folder));
     if (!process.Valid()) return ReportMissing(program, options);
     WaitForSingleObject(process.Get(), INFINITE);
     DWORD exitCode = 1;
@@ -175,15 +179,16 @@ int HandOverTo64BitSetup(const char* commandLine, const RunOptions& options) {
     const NativeSetup program = NativeSetupFor(ownPath, FolderText(SystemDir), Wow64SystemFolder());
     if (!StagesPayload() || !SameFolder(FolderOf(program.reached), FolderOf(ownPath)))
         return RunNativeSetup(program, commandLine, options);
+    const std::wstring package = WideFolderOf(RunningProgramFileWide());
     if (!options.quiet) {
         int exitCode = ExitCode::ErrorReported;
         const int reported = RunWithErrorReport(
-            [&] { exitCode = RunStagedNativeSetup(program, ownPath, commandLine, options); });
+            [&] { exitCode = RunStagedNativeSetup(program, package, commandLine, options); });
         return reported ? reported : exitCode;
     }
     // Quiet, the error that the report would show goes into the log instead.
     try {
-        return RunStagedNativeSetup(program, ownPath, commandLine, options);
+        return RunStagedNativeSetup(program, package, commandLine, options);
     } catch (const Exception& error) {
         const std::string text =
             DefaultErrorReportText(error.ClassName(), error.Message(), error.RaiseAddress());

@@ -4,7 +4,7 @@
 //
 // Two steps, so that a package can come from a folder or from a cabinet alike:
 //   StagedFolder staged;                        // new, random name, admin-only
-//   CopyShippedFiles(staged, source, shipped);  // or: extract into staged.CreateFile(name)
+//   CopyShippedFiles(staged, source, shipped);  // or: extract into staged.NewFile(name)
 //   FirstMismatch(staged, shipped)              // empty: every staged file is what was shipped
 // and nothing is installed or started unless the check passes. Every later step names
 // staged.File(name) only.
@@ -39,7 +39,7 @@ public:
     // Creates a new file (never opens an existing one) with the folder's access list, for
     // writing; a subfolder in the name is made first. The name is remembered for the
     // removal even when the creation fails. INVALID_HANDLE_VALUE on failure.
-    HANDLE CreateFile(const std::string& name);
+    HANDLE NewFile(const std::string& name);
     // The names put in the folder, in the order they were created.
     const std::vector<std::string>& Files() const { return files_; }
 
