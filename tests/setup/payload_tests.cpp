@@ -306,7 +306,7 @@ TEST(ShippedTable, TheDigestWithoutTableIgnoresTheTableAndSigningOnly) {
     std::vector<unsigned char> image(built.begin(), built.end());
     std::array<unsigned char, 32> digest, changed;
     ASSERT_TRUE(ImageDigestWithoutTable(image, digest));
-    const std::string marker = "VMX-SHIPPED->>>1";
+    const std::string marker(vmxShippedTable.begin, sizeof vmxShippedTable.begin);
     const size_t table = built.find(marker);
     ASSERT_NE(std::string::npos, table);
     const size_t pe = *reinterpret_cast<const uint32_t*>(&image[0x3C]);
