@@ -355,7 +355,8 @@ TEST_F(QuietRuns, ACommandLineThatCannotBeReadOrALogThatCannotBeWrittenChangesNo
     EXPECT_FALSE(vmxtest::FileExists(source.File("setup.log"))) << "the relative log was written";
 }
 
-// A junction: a folder that the user can write, pointing where the user cannot.
+// A junction (or, where only that can be made, a symbolic link): a folder that the user
+// can write, pointing where the user cannot.
 bool MakeJunction(const std::string& link, const std::string& target) {
     if (!CreateDirectoryA(link.c_str(), nullptr)) return false;
     HANDLE folder = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -376,8 +377,10 @@ bool MakeJunction(const std::string& link, const std::string& target) {
     const BOOL made = DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
                                       static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
     CloseHandle(folder);
+    if (!made && RemoveDirectoryA(link.c_str()))  // a symbolic link to the folder, then
+        CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
     const DWORD attributes = GetFileAttributesA(link.c_str());
-    return made && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 TEST_F(QuietRuns, ALogThroughAJunctionIsNotWritten) {
