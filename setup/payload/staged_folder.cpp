@@ -1,6 +1,7 @@
 #include "staged_folder.h"
 
 #include <sddl.h>
+#include <wincrypt.h>
 
 #include "errors.h"
 #include "image_digest.h"
@@ -40,7 +41,20 @@ private:
 bool RandomBits(unsigned char (&bits)[8]) {
     using GenRandomFn = BOOLEAN(WINAPI*)(PVOID, ULONG);  // RtlGenRandom, since Windows XP
     auto generate = SystemFunction<GenRandomFn>("advapi32.dll", "SystemFunction036");
-    return generate && generate(bits, sizeof bits);
+    if (generate) return generate(bits, sizeof bits);
+    // Windows 2000: the base crypto provider's generator.
+    using AcquireFn = BOOL(WINAPI*)(HCRYPTPROV*, LPCSTR, LPCSTR, DWORD, DWORD);
+    using RandomFn = BOOL(WINAPI*)(HCRYPTPROV, DWORD, BYTE*);
+    using ReleaseFn = BOOL(WINAPI*)(HCRYPTPROV, DWORD);
+    auto acquire = SystemFunction<AcquireFn>("advapi32.dll", "CryptAcquireContextA");
+    auto random = SystemFunction<RandomFn>("advapi32.dll", "CryptGenRandom");
+    auto release = SystemFunction<ReleaseFn>("advapi32.dll", "CryptReleaseContext");
+    HCRYPTPROV provider = 0;
+    if (!acquire || !random || !release || !acquire(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
+        return false;
+    const bool made = random(provider, sizeof bits, bits) != FALSE;
+    release(provider, 0);
+    return made;
 }
 
 // The machine's Windows folder, also on a terminal server, where GetWindowsDirectoryA

@@ -460,6 +460,11 @@ private:
     HANDLE process_;
 };
 
+DWORD WINAPI RunBody(void* body) {
+    (*static_cast<std::function<void()>*>(body))();
+    return 0;
+}
+
 std::string UserSid() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return std::string();
@@ -509,9 +514,7 @@ TEST_F(QuietRuns, ALockMadeByAStandardUserDoesNotBlockTheRun) {
         }
     };
     // The mutex belongs to the thread that holds it: not the one that runs the setup flow.
-    HANDLE squatter = CreateThread(
-        nullptr, 0, [](void* body) -> DWORD { (*static_cast<std::function<void()>*>(body))(); return 0; },
-        &hold, 0, nullptr);
+    HANDLE squatter = CreateThread(nullptr, 0, &RunBody, &hold, 0, nullptr);
     ASSERT_NE(nullptr, squatter);
     auto join = [&] {
         SetEvent(release);
