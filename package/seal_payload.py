@@ -75,6 +75,18 @@ def digest_without_table(data, what):
     return digest.digest()
 
 
+def read_table(data, what):
+    """(publisher key, {name: (flags, digest)}) as a sealed program carries them."""
+    at = table_offset(data, what) + 16
+    count = struct.unpack_from('<I', data, at)[0]
+    key = bytes(data[at + 4:at + 36])
+    entries = {}
+    for i in range(count):
+        name, flags, sha = ENTRY.unpack_from(data, at + 36 + i * ENTRY.size)
+        entries[name.rstrip(b'\0').decode('ascii')] = (flags, sha)
+    return key, entries
+
+
 def publisher_key(args):
     """SHA-256 of the release certificate's SubjectPublicKeyInfo (DER); zero without one."""
     release = signing.release_certificate(args.pfx, args.password_file)

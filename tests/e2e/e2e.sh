@@ -552,6 +552,8 @@ scenario_nt() {  # scenario_nt win64|win32
   expect_eq "$t: no key of the swapped INF file written" "<missing>" \
     "$(reg_value "$NATIVE" 'HKLM\Software\VelluMaxPlanted' Written)"
   SWAP_AT_START=
+  expect_eq "$t: no staged copy left in the Windows temporary folder" "" \
+    "$(ls "$WINEPREFIX/drive_c/windows/temp" 2>/dev/null | grep -i '^VelluMax-')"
   if [ "$1" = win64 ] && runs_32bit; then
     # Elevated, it starts a checked copy in a folder of its own under the Windows temporary
     # folder, not the file in Downloads.
