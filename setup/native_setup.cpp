@@ -58,7 +58,7 @@ bool IsX64Program(const std::string& path) {
 
 // Started by an elevated program, the 64-bit one inherits its rights without a second
 // prompt; an unelevated start (elevation turned off) needs Windows to ask.
-HANDLE Start(const std::string& program, const std::string& arguments, const char* folder) {
+HANDLE Start(const std::string& program, const std::string& arguments) {
     std::string line = "\"" + program + "\"" + arguments;
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');
@@ -67,7 +67,7 @@ HANDLE Start(const std::string& program, const std::string& arguments, const cha
     GetStartupInfoA(&startup);
     PROCESS_INFORMATION started = {};
     if (CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       folder, &startup, &started)) {
+                       nullptr, &startup, &started)) {
         CloseHandle(started.hThread);
         return started.hProcess;
     }
@@ -80,7 +80,6 @@ HANDLE Start(const std::string& program, const std::string& arguments, const cha
     execute.lpFile = program.c_str();
     const std::string parameters = arguments.empty() ? arguments : arguments.substr(1);
     execute.lpParameters = parameters.c_str();
-    execute.lpDirectory = folder;
     execute.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExA(&execute)) return nullptr;
     return execute.hProcess;
@@ -108,20 +107,24 @@ int ReportMissing(const NativeSetup& program, const RunOptions& options) {
                   program.known, options);
 }
 
-// Elevated, the 64-bit program is started from a copy of the whole package, made and
-// checked against this program's table before anything else, in a folder that only
-// administrators can change; it starts there and finds the package there. The installed
-// copy already lies in such a folder.
+// Elevated, the 64-bit program is started from a copy, checked against this program's
+// table, in a folder that only administrators can change; it stages the rest of the
+// package itself, from the current folder, before its first box. The installed copy
+// already lies in such a folder.
 int RunStagedNativeSetup(const NativeSetup& program, const std::wstring& packageFolder,
                          const char* commandLine, const RunOptions& options) {
     if (!IsX64Program(program.reached)) return ReportMissing(program, options);
-    const StagingOutcome staged = StagePackage(packageFolder, BuiltInShippedPackage());
+    const ShippedPackage shipped = BuiltInShippedPackage();
+    ShippedPackage setup64;
+    setup64.publisherKey = shipped.publisherKey;
+    if (const ShippedFile* file = shipped.Find("vmxinst64.exe")) setup64.files.push_back(*file);
+    const StagingOutcome staged = StagePackage(packageFolder, setup64);
     if (!staged.folder)
         return Report(Texts::UntrustedPayloadFrench, Texts::UntrustedPayloadJapanese,
                       FolderOf(program.known) + "\\" + staged.refused, options);
     const std::string copy = staged.folder->File("vmxinst64.exe");
     if (GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return ReportMissing(program, options);
-    return RunNativeSetup({copy, program.known}, commandLine, options, staged.folder->Path().c_str());
+    return RunNativeSetup({copy, program.known}, commandLine, options);
 }
 
 }  // namespace
@@ -158,14 +161,13 @@ std::string ArgumentsAfterProgramName(const char* commandLine) {
     return p;
 }
 
-int RunNativeSetup(const NativeSetup& program, const char* commandLine, const RunOptions& options,
-                   const char* folder) {
+int RunNativeSetup(const NativeSetup& program, const char* commandLine, const RunOptions& options) {
     if (!IsX64Program(program.reached)) return ReportMissing(program, options);
     const std::string rest = ArgumentsAfterProgramName(commandLine);
     // One separator between the name and what follows, which stays as it was.
     const bool separated = rest.empty() || rest[0] == ' ' || rest[0] == '\t';
     const std::string arguments = separated ? rest : " " + rest;
-    ScopedHandle process(Start(program.reached, arguments, folder));
+    ScopedHandle process(Start(program.reached, arguments));
     if (!process.Valid()) return ReportMissing(program, options);
     WaitForSingleObject(process.Get(), INFINITE);
     DWORD exitCode = 1;

@@ -32,13 +32,12 @@ NativeSetup NativeSetupFor(const std::string& ownPath, const std::string& system
 // arguments that the 64-bit program is given unchanged.
 std::string ArgumentsAfterProgramName(const char* commandLine);
 
-// Starts the 64-bit program on this program's arguments, in the given folder or else the
-// current one (where the INF file is looked for), waits for it and returns its exit code. A file that is not a
+// Starts the 64-bit program on this program's arguments, in the current folder (where the
+// INF file is looked for), waits for it and returns its exit code. A file that is not a
 // 64-bit x64 program, or one that cannot start, is reported in one box in the system's
 // language, and the exit code is 1; a quiet run writes the box's text into its log instead
 // and ends with 1603.
-int RunNativeSetup(const NativeSetup& program, const char* commandLine, const RunOptions& options,
-                   const char* folder = nullptr);
+int RunNativeSetup(const NativeSetup& program, const char* commandLine, const RunOptions& options);
 
 // The whole hand-over of this process: the program for its own path, started on the
 // program's command line; elevated, a checked copy of the one beside it.

@@ -756,6 +756,10 @@ held_story() {
   hold_extensions old
   unpack_package
   for f in vmxtool.dll vmxtool64.dll; do printf 'new build' >>"$PACKAGE_DIR/$f"; done
+  # A new build's package: its setup programs sealed over its files, as packaging does.
+  for f in vmxinst64.exe vmxinst.exe; do
+    python3 "$(dirname "$0")/../../package/seal_payload.py" "$PACKAGE_DIR" "$f" >/dev/null
+  done
   install_product upgrade.log CANCEL keep
   expect_eq "$t: upgrade installer exit code" 0 "$INSTALL_RC"
   pending=$(pending_now)
