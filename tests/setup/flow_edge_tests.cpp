@@ -215,7 +215,9 @@ TEST(InfInstallerStart, TheInstallerStartsInTheSystemFolder) {
     flowtest::ScopedCurrentDirectory in(current.Path());
     const std::string mark = FolderText(SystemDir) + "\\stand-in-ran.txt";
     DeleteFileA(mark.c_str());
-    ASSERT_TRUE(RunInfInstaller("\"" + vmxtest::ProgramFolder() + "stand_in_installer.exe\""));
+    std::string command = "\"";
+    command += vmxtest::ProgramFolder() + "stand_in_installer.exe\"";
+    ASSERT_TRUE(RunInfInstaller(command));
     EXPECT_FALSE(vmxtest::FileExists(current.File("stand-in-ran.txt"))) << "started in the current folder";
     EXPECT_TRUE(vmxtest::FileExists(mark)) << "expected it to start in " << FolderText(SystemDir);
     DeleteFileA(mark.c_str());
