@@ -68,6 +68,7 @@ std::string MachineWindowsFolder() {
     return std::string(folder, length);
 }
 
+// Package names are ASCII.
 std::wstring Wide(const std::string& ascii) {
     return std::wstring(ascii.begin(), ascii.end());
 }
@@ -96,7 +97,8 @@ bool ReadWithoutLinks(const std::wstring& path, std::vector<unsigned char>& byte
 }
 
 bool ReadStaged(const std::string& path, std::vector<unsigned char>& bytes) {
-    return ReadWithoutLinks(Wide(path), bytes);
+    wchar_t wide[MAX_PATH] = {};
+    return MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) && ReadWithoutLinks(wide, bytes);
 }
 
 }  // namespace
