@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "environment.h"
+#include "system_function.h"
 
 namespace {
 
@@ -45,6 +46,82 @@ std::string ToUtf8(const std::string& bytes, UINT codePage) {
     return utf8;
 }
 
+bool IsAbsolute(const std::string& path) {
+    const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    const bool share = path.size() >= 3 && path[0] == '\\' && path[1] == '\\';
+    return drive || share;
+}
+
+// Whether one of the folders on the path is a junction or a symbolic link, which the
+// elevated program would follow into a folder that its user cannot write.
+bool ThroughReparsePoint(const std::string& path) {
+    for (std::string::size_type slash = path.find('\\', 3); slash != std::string::npos;
+         slash = path.find('\\', slash + 1)) {
+        const DWORD attributes = GetFileAttributesA(path.substr(0, slash).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return true;
+    }
+    return false;
+}
+
+// Whether the open file is the one the path names, no folder on the way swapped for a link
+// since it was looked at. True where the system cannot tell (before Vista).
+bool OpenedWhereNamed(HANDLE file, const std::string& path) {
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    auto finalPath = SystemFunction<FinalPathFn>("kernel32.dll", "GetFinalPathNameByHandleW");
+    if (!finalPath) return true;
+    wchar_t named[MAX_PATH] = {}, full[MAX_PATH] = {}, longName[MAX_PATH] = {}, opened[MAX_PATH + 8] = {};
+    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, named, MAX_PATH)) return false;
+    const DWORD fullLength = GetFullPathNameW(named, MAX_PATH, full, nullptr);
+    const DWORD longLength = fullLength && fullLength < MAX_PATH ? GetLongPathNameW(full, longName, MAX_PATH) : 0;
+    const DWORD length = finalPath(file, opened, MAX_PATH + 8, 0);
+    if (longLength == 0 || longLength >= MAX_PATH || length == 0 || length >= MAX_PATH + 8) return false;
+    std::wstring got(opened, length);
+    if (got.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        got = L"\\" + got.substr(7);
+    else if (got.compare(0, 4, L"\\\\?\\") == 0)
+        got = got.substr(4);
+    return lstrcmpiW(got.c_str(), longName) == 0;
+}
+
+// A file this run created, deleted through its handle: by its path, the link would be
+// followed again.
+void DeleteOpened(HANDLE file) {
+    using SetInformationFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+    auto setInformation = SystemFunction<SetInformationFn>("kernel32.dll", "SetFileInformationByHandle");
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (setInformation) setInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// The log is written elevated to a path that the user chose: a relative path would land
+// in whatever the current folder is, and a link on the way (a junction, a symbolic or a
+// hard link) would make this program write a file that its user cannot. Both are refused;
+// nothing is truncated before the file is known to be the one named.
+HANDLE OpenLogFile(const std::string& path, bool anew) {
+    if (!IsWindowsNT()) {
+        return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           anew ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (!IsAbsolute(path) || ThroughReparsePoint(path)) return INVALID_HANDLE_VALUE;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return file;
+    const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(file, &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || information.nNumberOfLinks > 1 ||
+        !OpenedWhereNamed(file, path)) {
+        if (created) DeleteOpened(file);
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (anew && !SetEndOfFile(file)) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
 }  // namespace
 
 SetupLog::~SetupLog() {
@@ -53,8 +130,7 @@ SetupLog::~SetupLog() {
 
 bool SetupLog::Open(const std::string& path) {
     // Others may read it while the run goes on; nobody else writes into it.
-    file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    file_ = OpenLogFile(path, true);
     return IsOpen();
 }
 
@@ -64,8 +140,7 @@ void SetupLog::Line(const std::string& utf8) {
 
 void AppendLogLine(const std::string& path, const std::string& utf8) {
     if (path.empty()) return;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenLogFile(path, false);
     if (file == INVALID_HANDLE_VALUE) return;
     if (SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
         WriteAll(file, Stamped(utf8));

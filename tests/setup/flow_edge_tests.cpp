@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "environment.h"
 #include "flow_test_support.h"
+#include "inf_installer.h"
 #include "scoped_handle.h"
 #include "scripted_user.h"
 #include "setup_test_support.h"
@@ -203,6 +205,22 @@ TEST_F(FlowEdges, UpgradeOverALoadedExtensionPutsTheNewOneInPlaceAtOnce) {
     EXPECT_FALSE(aside.empty()) << "the moved file is not deleted at the restart";
     FreeLibrary(loaded);
     if (!aside.empty()) DeleteFileA((flowtest::ShellextFolder() + aside.substr(aside.rfind('\\'))).c_str());
+}
+
+// The INF installer runs elevated: it starts in the system folder, so that a DLL it loads
+// by name is never one that lies in the user's current folder (Downloads, as a rule).
+TEST(InfInstallerStart, TheInstallerStartsInTheSystemFolder) {
+    FillSystemFolders();
+    vmxtest::TempFolder current("vmxcwd");
+    flowtest::ScopedCurrentDirectory in(current.Path());
+    const std::string mark = FolderText(SystemDir) + "\\stand-in-ran.txt";
+    DeleteFileA(mark.c_str());
+    std::string command = "\"";
+    command += vmxtest::ProgramFolder() + "stand_in_installer.exe\"";
+    ASSERT_TRUE(RunInfInstaller(command));
+    EXPECT_FALSE(vmxtest::FileExists(current.File("stand-in-ran.txt"))) << "started in the current folder";
+    EXPECT_TRUE(vmxtest::FileExists(mark)) << "expected it to start in " << FolderText(SystemDir);
+    DeleteFileA(mark.c_str());
 }
 
 }  // namespace
