@@ -13,7 +13,7 @@
 const std::vector<const char*> kPackageFiles = {
     "vmxtool.inf",   "vmxtool.txt",   "vmxinst.exe",   "vmxtool.dll",  "vmxtool.exe",
     "vmxinst64.exe", "vmxtool64.dll", "vmxtool64.exe", "vmxmenu.dll",  "vmxmenu.msix",
-    "vmxmenu.cer",
+    "vmxmenu.cer",   "vmxmenu.png",
 };
 
 const char kStagedFolderAccess[] =
