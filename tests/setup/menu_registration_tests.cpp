@@ -189,9 +189,10 @@ TEST_F(MenuRegistration, OnWindows11TheEntryAndTrustStayWhateverTheDesktopUsersR
                                                     vmxtest::Escaped(RegistrationCommand())}
                          : std::vector<std::string>{},
                   script.menuCalls);
-        EXPECT_EQ(wanted ? std::vector<std::string>{kEveryUser, c.logged, kAppears}
-                         : std::vector<std::string>{},
-                  logged);
+        const std::vector<std::string> expectedLog =
+            wanted ? std::vector<std::string>{kEveryUser, c.logged, kAppears}
+                   : std::vector<std::string>{};
+        EXPECT_EQ(expectedLog, logged);
         const std::string entry = kMenuActiveSetupKey;
         EXPECT_EQ(wanted, setuptest::KeyExists(HKLM, entry)) << "the Active Setup entry";
         if (wanted) {
