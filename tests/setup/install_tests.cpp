@@ -123,8 +123,13 @@ protected:
             CreateDirectoryA(flowtest::NativeShellextFolder().c_str(), nullptr);
             vmxtest::WriteFileBytes(flowtest::NativeShellextFolder() + "\\vmxinst.exe",
                                     "earlier 32-bit setup program");
+            // Earlier versions kept Windows 11's command in Shellext itself.
+            for (const char* name : kEarlierMenuFiles)
+                vmxtest::WriteFileBytes(flowtest::NativeShellextFolder() + "\\" + name,
+                                        "earlier menu command");
         }
     }
+    static constexpr const char* kEarlierMenuFiles[] = {"vmxmenu.dll", "vmxmenu.msix"};
 
     static bool EarlierMarkLeft() {
         for (REGSAM view : flowtest::RegistryViews())
@@ -229,6 +234,14 @@ TEST_F(Installation, AcceptedOfferWritesTheVerbsAndTheInfInstallsBeforeTheReadme
     if (flowtest::On64BitWindows()) {
         EXPECT_FALSE(KeyExists(HKLM, flowtest::kUninstallEntry, KEY_WOW64_32KEY))
             << "the earlier 32-bit package's entry stayed: two entries in the list";
+        // The 64-bit program serves 64-bit Windows: the command moved to its own folder.
+        for (const char* name : kEarlierMenuFiles) {
+            if (sizeof(void*) != 8) break;
+            EXPECT_FALSE(vmxtest::FileExists(flowtest::NativeShellextFolder() + "\\" + name))
+                << "the earlier layout's " << name << " stayed";
+            EXPECT_TRUE(vmxtest::FileExists(flowtest::MenuFolder() + "\\" + name))
+                << name << " is not in the command's folder";
+        }
     }
     EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxtool.dll")),
               vmxtest::ReadFileBytes(flowtest::Shellext32Folder() + "\\vmxtool.dll"));
