@@ -147,9 +147,10 @@ Figure MenuInvokeBench(const std::string& folder) {
 
     std::vector<std::vector<double>> rounds;
     for (int round = 0; round < kInvokeRounds; ++round)
-        rounds.push_back(MedianSeconds(
-            kInvokeSamples, {[&] { return invoke(manyItems); }, [&] { return invoke(twoItems); },
-                             [&] { return collect(manyItems); }, [&] { return collect(twoItems); }}));
+        rounds.push_back(
+            MedianSeconds(kInvokeSamples,
+                          {[&] { return invoke(manyItems); }, [&] { return invoke(twoItems); },
+                           [&] { return collect(manyItems); }, [&] { return collect(twoItems); }}));
     std::vector<std::vector<double>> byRatio = rounds;
     std::sort(byRatio.begin(), byRatio.end(), [](const auto& a, const auto& b) {
         return a[0] / a[1] < b[0] / b[1];

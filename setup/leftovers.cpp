@@ -53,25 +53,25 @@ void MoveAsideFilesInUse() {
     if (RunsOn64BitWindows())
         for (const char* name : {"vmxmenu.dll", "vmxtool.exe"}) files.push_back(MenuFile(name));
     for (const std::string& file : files) {
-            const std::string folder = file.substr(0, file.rfind('\\'));
-            // Opening for writing without sharing fails for a loaded DLL or running program,
-            // exactly as the INF installer's copy over it would.
-            HANDLE open = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (open != INVALID_HANDLE_VALUE) {
-                CloseHandle(open);
-                continue;
-            }
-            if (!StillThere(file)) continue;
-            // A name of its own in the same folder: a loaded file can be renamed there.
-            char aside[MAX_PATH] = {};
-            if (!GetTempFileNameA(folder.c_str(), "vmx", 0, aside)) continue;
-            if (!SystemCalls.MoveFileExA(file.c_str(), aside, MOVEFILE_REPLACE_EXISTING)) {
-                DeleteFileA(aside);
-                continue;
-            }
-            if (DeleteFileA(aside)) continue;
-            RemoveAtRestart(aside);
-            NoteLeftForRestart(aside, LeftForRestart::ProductFile);
+        const std::string folder = file.substr(0, file.rfind('\\'));
+        // Opening for writing without sharing fails for a loaded DLL or running program,
+        // exactly as the INF installer's copy over it would.
+        HANDLE open = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (open != INVALID_HANDLE_VALUE) {
+            CloseHandle(open);
+            continue;
         }
+        if (!StillThere(file)) continue;
+        // A name of its own in the same folder: a loaded file can be renamed there.
+        char aside[MAX_PATH] = {};
+        if (!GetTempFileNameA(folder.c_str(), "vmx", 0, aside)) continue;
+        if (!SystemCalls.MoveFileExA(file.c_str(), aside, MOVEFILE_REPLACE_EXISTING)) {
+            DeleteFileA(aside);
+            continue;
+        }
+        if (DeleteFileA(aside)) continue;
+        RemoveAtRestart(aside);
+        NoteLeftForRestart(aside, LeftForRestart::ProductFile);
+    }
 }

@@ -82,7 +82,8 @@ public:
     DebugPrivilege& operator=(const DebugPrivilege&) = delete;
 
 private:
-    using AdjustFn = BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
+    using AdjustFn = BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES,
+                                   PDWORD);
     struct Closer {
         void operator()(HANDLE handle) const { CloseHandle(handle); }
     };

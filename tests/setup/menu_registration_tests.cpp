@@ -196,9 +196,12 @@ TEST_F(MenuRegistration, OnWindows11TheEntryAndTrustStayWhateverTheDesktopUsersR
         const std::string entry = kMenuActiveSetupKey;
         EXPECT_EQ(wanted, setuptest::KeyExists(HKLM, entry)) << "the Active Setup entry";
         if (wanted) {
-            EXPECT_EQ(RegistrationCommand() + '\0', setuptest::ReadValue(HKLM, entry, "StubPath").bytes);
-            EXPECT_EQ(std::string("1,0,0,1") + '\0', setuptest::ReadValue(HKLM, entry, "Version").bytes);
-            EXPECT_EQ(std::string("\1\0\0\0", 4), setuptest::ReadValue(HKLM, entry, "IsInstalled").bytes);
+            EXPECT_EQ(RegistrationCommand() + '\0',
+                      setuptest::ReadValue(HKLM, entry, "StubPath").bytes);
+            EXPECT_EQ(std::string("1,0,0,1") + '\0',
+                      setuptest::ReadValue(HKLM, entry, "Version").bytes);
+            EXPECT_EQ(std::string("\1\0\0\0", 4),
+                      setuptest::ReadValue(HKLM, entry, "IsInstalled").bytes);
         }
         EXPECT_EQ(wanted && ownCertificate, Trusted(MenuFile("vmxmenu.cer"))) << "TrustedPeople";
         // The next case starts as an installation that did not register.
@@ -210,8 +213,8 @@ TEST_F(MenuRegistration, OnWindows11TheEntryAndTrustStayWhateverTheDesktopUsersR
         EXPECT_FALSE(setuptest::KeyExists(HKLM, entry));
         EXPECT_FALSE(Trusted(MenuFile("vmxmenu.cer")));
         if (serves) {
-            EXPECT_EQ(std::vector<std::string>({"remove the package for all users",
-                                                "remove the package for this user"}),
+            EXPECT_EQ(std::vector<std::string>(
+                          {"remove the package for all users", "remove the package for this user"}),
                       cleanup.menuCalls)
                 << "for every user first, for the one uninstalling where Windows refuses that";
         }
