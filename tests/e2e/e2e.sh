@@ -491,7 +491,14 @@ check_uninstalled() {
       "$(reg_value "$v" "$APPROVED_KEY" "$CLSID")"
     # Besides the setup program, only an upgrade's moved-aside extension, which goes at the
     # restart too.
-    left=$(ls "$(unix_of "$v")" 2>/dev/null | grep -viE '^vmx[0-9a-f]+\.tmp$' | tr '\n' ' ')
+    left=$(ls "$(unix_of "$v")" 2>/dev/null | grep -viE '^vmx[0-9a-f]+\.tmp$' | grep -vx vmxmenu | tr '\n' ' ')
+    # The menu command's folder stays only for what an upgrade moved aside, and goes with it.
+    if [ -d "$(unix_of "$v")/vmxmenu" ]; then
+      expect_eq "$tag: only moved-aside files wait in $(dir_of "$v")\\Shellext\\vmxmenu" "" \
+        "$(ls "$(unix_of "$v")/vmxmenu" | grep -viE '^vmx[0-9a-f]+\.tmp$' | tr '\n' ' ')"
+      expect_match "$tag: ... and the folder goes at the restart" \
+        "$(escaped_re "$(dir_of "$v")")"'\\Shellext\\vmxmenu\\0(\\0|$)' "$(pending_now)"
+    fi
     expect_eq "$tag: only the setup program is left in $(dir_of "$v")\\Shellext" "vmxinst.exe " "$left"
   done
 }
@@ -714,7 +721,7 @@ quiet_story() {
   reg_tool add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v CurrentBuildNumber /d 22000 /f \
     $(view_switch 64) >/dev/null 2>&1
   local trusted=''
-  if unzip -Z1 "$ZIP" | grep -qx vmxmenu.cer; then
+  if unzip -Z1 "$ZIP" | grep -x vmxmenu.cer >/dev/null; then
     trusted="HKLM\\Software\\Microsoft\\SystemCertificates\\TrustedPeople\\Certificates\\$(unzip -p "$ZIP" vmxmenu.cer |
       openssl x509 -inform DER -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')"
   fi
