@@ -35,10 +35,9 @@ STDAPI DllRegisterServer() {
     lstrcpyW(package, folder);
     lstrcatW(package, kPackage);
     folder[length - 1] = L'\0';  // the location without its trailing backslash
-    HRESULT result = RegisterSparsePackage(package, folder);
-    // Explorer builds its menus anew and shows the command without a restart.
-    if (SUCCEEDED(result)) SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
-    return result;
+    // Explorer reads packaged commands when it starts: the command appears after the next
+    // sign-in or a restart of Explorer, and no notification brings it sooner.
+    return RegisterSparsePackage(package, folder);
 }
 
 STDAPI DllUnregisterServer() {

@@ -1,5 +1,6 @@
 #include "package_deployment.h"
 
+#include <cstring>
 #include <new>
 
 #include "menu_package.h"
@@ -90,6 +91,13 @@ public:
         return &s_;
     }
     HRESULT Result() const { return result_; }
+    bool SameAs(const String& other) const {
+        UINT32 length = 0, otherLength = 0;
+        const wchar_t* text = s_ ? rt_.RawBuffer(s_, &length) : L"";
+        const wchar_t* otherText = other.s_ ? rt_.RawBuffer(other.s_, &otherLength) : L"";
+        return length == otherLength &&
+               (length == 0 || memcmp(text, otherText, length * sizeof(wchar_t)) == 0);
+    }
     bool Equals(const char* ascii) const {
         UINT32 length = 0;
         const wchar_t* text = s_ ? rt_.RawBuffer(s_, &length) : L"";
@@ -204,6 +212,9 @@ HRESULT Register(const Runtime& rt, const wchar_t* msix, const wchar_t* external
     // The same version registered again is refused without this, and an upgrade's new
     // registration must replace whatever version is there.
     if (FAILED(result = options->put_ForceUpdateFromAnyVersion(true))) return result;
+    // A COM surrogate of the installed version, left from the last menu, holds the package
+    // in use; the update ends it rather than fail.
+    if (FAILED(result = options->put_ForceTargetAppShutdown(true))) return result;
 
     Held<IDeploymentOperation> operation;
     result = manager->AddPackageByUriAsync(packageUri.Get(), options.Get(), operation.Put());
@@ -211,24 +222,55 @@ HRESULT Register(const Runtime& rt, const wchar_t* msix, const wchar_t* external
     return Outcome(operation.Get());
 }
 
-// The full name of the menu package among `packages`; S_FALSE when it is not there.
-HRESULT FindMenuPackage(const Runtime& rt, IPackageIterable* packages, String& fullName) {
+// The full names of every menu package among `packages`, whatever their publisher: each
+// build without a release certificate is a publisher, and so a package family, of its own.
+HRESULT FindMenuPackages(const Runtime& rt, IPackageIterable* packages, String* (&names)[16],
+                         int& count) {
+    count = 0;
     Held<IPackageIterator> at;
     HRESULT result = packages->First(at.Put());
     if (FAILED(result)) return result;
     boolean has = false;
     if (FAILED(result = at->get_HasCurrent(&has))) return result;
-    for (; has; result = at->MoveNext(&has)) {
+    for (; has && count < 16; result = at->MoveNext(&has)) {
         if (FAILED(result)) return result;
         Held<IPackage> package;
         Held<IPackageId> id;
         String name(rt);
         if (FAILED(at->get_Current(package.Put())) || FAILED(package->get_Id(id.Put())) ||
-            FAILED(id->get_Name(name.Put())))
+            FAILED(id->get_Name(name.Put())) || !name.Equals(VMX_MENU_PACKAGE_NAME))
             continue;
-        if (name.Equals(VMX_MENU_PACKAGE_NAME)) return id->get_FullName(fullName.Put());
+        String* fullName = new (std::nothrow) String(rt);
+        if (!fullName) return E_OUTOFMEMORY;
+        names[count++] = fullName;
+        if (FAILED(result = id->get_FullName(fullName->Put()))) return result;
     }
-    return FAILED(result) ? result : S_FALSE;
+    return FAILED(result) ? result : S_OK;
+}
+
+// The names found, deleted at scope exit.
+struct FoundNames {
+    String* names[16] = {};
+    int count = 0;
+    ~FoundNames() {
+        for (int i = 0; i < count; ++i) delete names[i];
+    }
+};
+
+HRESULT RemoveOne(IPackageManager* manager, HSTRING fullName, bool allUsers) {
+    Held<IDeploymentOperation> operation;
+    HRESULT result;
+    if (allUsers) {
+        Held<IPackageManager2> manager2;
+        result = manager->QueryInterface(IID_IPackageManager2, manager2.PutVoid());
+        if (SUCCEEDED(result))
+            result = manager2->RemovePackageWithOptionsAsync(fullName, RemoveForAllUsers,
+                                                             operation.Put());
+    } else {
+        result = manager->RemovePackageAsync(fullName, operation.Put());
+    }
+    if (FAILED(result)) return result;
+    return Outcome(operation.Get());
 }
 
 HRESULT Remove(const Runtime& rt, bool allUsers) {
@@ -246,22 +288,20 @@ HRESULT Remove(const Runtime& rt, bool allUsers) {
         result = manager->FindPackagesByUserSecurityId(thisUser.Get(), packages.Put());
     }
     if (FAILED(result)) return result;
-    String fullName(rt);
-    result = FindMenuPackage(rt, packages.Get(), fullName);
-    if (result != S_OK) return result;
-
-    Held<IDeploymentOperation> operation;
-    if (allUsers) {
-        Held<IPackageManager2> manager2;
-        result = manager->QueryInterface(IID_IPackageManager2, manager2.PutVoid());
-        if (SUCCEEDED(result))
-            result = manager2->RemovePackageWithOptionsAsync(fullName.Get(), RemoveForAllUsers,
-                                                             operation.Put());
-    } else {
-        result = manager->RemovePackageAsync(fullName.Get(), operation.Put());
-    }
+    FoundNames found;
+    result = FindMenuPackages(rt, packages.Get(), found.names, found.count);
     if (FAILED(result)) return result;
-    return Outcome(operation.Get());
+    if (found.count == 0) return S_FALSE;
+    // Every user's list names a package once per user: removing it once removes it for all.
+    HRESULT outcome = S_OK;
+    for (int i = 0; i < found.count; ++i) {
+        bool seen = false;
+        for (int j = 0; j < i; ++j) seen = seen || found.names[j]->SameAs(*found.names[i]);
+        if (seen) continue;
+        result = RemoveOne(manager.Get(), found.names[i]->Get(), allUsers);
+        if (FAILED(result) && SUCCEEDED(outcome)) outcome = result;
+    }
+    return outcome;
 }
 
 struct Job {
@@ -280,8 +320,15 @@ DWORD WINAPI RunJob(void* parameter) {
     if (FAILED(initialized)) {
         job.result = initialized;
     } else {
-        job.result =
-            job.msix ? Register(rt, job.msix, job.externalFolder) : Remove(rt, job.allUsers);
+        if (job.msix) {
+            // Earlier builds' packages of the same name, whatever their publisher, would
+            // declare the same class and verb beside this one. What cannot be removed is
+            // no reason not to register.
+            Remove(rt, false);
+            job.result = Register(rt, job.msix, job.externalFolder);
+        } else {
+            job.result = Remove(rt, job.allUsers);
+        }
         rt.Uninitialize();
     }
     FreeLibrary(rt.module);

@@ -8,9 +8,12 @@
 #include <windows.h>
 
 // Registers the package file `msix` for the calling user, with `externalFolder` (a folder
-// path) as its external location, replacing any registered version. S_OK once registered.
+// path) as its external location, replacing any registered version and ending the COM
+// surrogate that holds it. Every package of the same name registered for the caller goes
+// first, whatever its publisher. S_OK once registered.
 HRESULT RegisterSparsePackage(const wchar_t* msix, const wchar_t* externalFolder);
 
-// Removes the menu package: for every user where the caller may (an administrator), else
-// for the calling user. S_OK once removed, S_FALSE when no such package was registered.
+// Removes every package of the menu package's name, whatever its publisher: for every user
+// where the caller may (an administrator), else for the calling user. S_OK once removed,
+// S_FALSE when no such package was registered; the first failure otherwise.
 HRESULT RemoveMenuPackage(bool allUsers);

@@ -8,7 +8,8 @@
 #include <vector>
 
 // The files that the uninstallation deletes in each Shellext folder, in its order; the
-// Windows 11 menu command's are in the native one only.
+// Windows 11 menu command's are those that earlier versions kept in the native one (the
+// command's own folder goes whole, menu_folder.h).
 extern const char* const kProductFiles[6];
 
 // Has the file, or the folder when it is empty then, removed at the next start of Windows:

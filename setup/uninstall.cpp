@@ -6,6 +6,7 @@
 #include "delete_with_retry.h"
 #include "environment.h"
 #include "leftovers.h"
+#include "menu_folder.h"
 #include "menu_registration.h"
 #include "registration_removal.h"
 #include "registry.h"
@@ -116,6 +117,8 @@ void RunUninstall() {
         RemoveAtRestart(file);
         NoteLeftForRestart(file, LeftForRestart::SetupProgram);
     }
+    // The menu command's folder before the Shellext folder that holds it.
+    RemoveMenuFolder();
     // Then the folders, emptied by then; a folder that still holds another product's files
     // stays. The Windows 95 family cannot remove a folder at its start.
     if (IsWindowsNT())

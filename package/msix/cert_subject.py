@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """A certificate's subject as Windows writes it, which a package's Publisher must equal:
 the relative names last to first, "KEY=value" joined by ", ", the keys Windows uses (S for
-the state, E for the e-mail address, OID.n.n... for the rest), and a value in double quotes
+the state, E for the e-mail address, PostalCode, Description and the like, OID.n.n... for
+every attribute Windows has no name for), and a value in double quotes
 (its own quotes doubled) where it holds a character that would end it.
 
     cert_subject.py <certificate, DER or PEM>"""
@@ -13,7 +14,9 @@ WINDOWS_KEYS = {
     '2.5.4.3': 'CN', '2.5.4.7': 'L', '2.5.4.10': 'O', '2.5.4.11': 'OU',
     '1.2.840.113549.1.9.1': 'E', '2.5.4.6': 'C', '2.5.4.8': 'S', '2.5.4.9': 'STREET',
     '2.5.4.12': 'T', '2.5.4.42': 'G', '2.5.4.43': 'I', '2.5.4.4': 'SN',
-    '0.9.2342.19200300.100.1.25': 'DC', '2.5.4.5': 'SERIALNUMBER',
+    '0.9.2342.19200300.100.1.25': 'DC', '2.5.4.5': 'SERIALNUMBER', '2.5.4.13': 'Description',
+    '2.5.4.17': 'PostalCode', '2.5.4.18': 'POBox', '2.5.4.20': 'Phone', '2.5.4.24': 'X21Address',
+    '2.5.4.46': 'dnQualifier',
 }
 QUOTE_WHEN = set(',+="\r\n<>#;')
 STRING_DECODERS = {

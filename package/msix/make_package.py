@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Makes the signed sparse package vmxmenu.msix in <out>/ship, and there too vmxmenu.cer, the
+"""Makes the signed sparse package vmxmenu.msix in <out>/ship, and there too its logo
+vmxmenu.png, which the external location must hold as well (a program the command starts
+inherits the package's identity, and Windows looks for its icon there), and vmxmenu.cer, the
 public part of the certificate made for this build alone when the build was given no
 release certificate. The manifest comes from the template with the given identity, the
 Publisher taken from the signing certificate. A build's own certificate is made with
@@ -34,7 +36,7 @@ import pack_msix  # noqa: E402
 import signing  # noqa: E402
 
 TAG = 'menu package'
-LOGO = 'Assets/Logo.png'
+LOGO = 'vmxmenu.png'
 PACKAGE = 'vmxmenu.msix'
 CERTIFICATE = 'vmxmenu.cer'
 SOURCES = [os.path.join(HERE, n) for n in ('make_package.py', 'pack_msix.py', 'make_logo.py',
@@ -146,6 +148,8 @@ def build(args, release, out_dir, ship_dir):
         with open(unsigned, 'wb') as f:
             f.write(pack_msix.pack(manifest, [(LOGO, logo)]))
         stamped = signer.sign(unsigned, signed, 'Vellu Max')
+        with open(os.path.join(ship_dir, LOGO), 'wb') as f:
+            f.write(logo)
     finally:
         # The build certificate's private key goes as soon as the package is signed.
         shutil.rmtree(secret_dir, ignore_errors=True)
@@ -187,7 +191,7 @@ def main():
         os.makedirs(ship_dir, exist_ok=True)
         stamp_path = os.path.join(args.out, 'vmxmenu.stamp')
         digest = inputs_digest(args, release)
-        expected = [PACKAGE] if release else [PACKAGE, CERTIFICATE]
+        expected = [PACKAGE, LOGO] + ([] if release else [CERTIFICATE])
         if (read_text(stamp_path) == digest and
                 all(os.path.exists(os.path.join(ship_dir, n)) for n in expected)):
             say('%s is up to date' % PACKAGE)

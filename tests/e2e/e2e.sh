@@ -415,6 +415,8 @@ escaped_re() { printf '%s' "$1" | sed -E 's/[][\.^$*+?(){}|]/\\&/g'; }
 # ---- checks shared by the scenarios ----
 SYS='C:\windows\system32'
 UNINSTALL_KEY='HKLM\SoftWare\Microsoft\Windows\CurrentVersion\Uninstall\VelluMax'
+MENU_CLSID=$(sed -n 's/^#define VMX_MENU_CLSID "\(.*\)"$/\1/p' "$(dirname "$0")/../../common/menu_package.h")
+ACTIVE_SETUP_KEY="HKLM\\Software\\Microsoft\\Active Setup\\Installed Components\\$MENU_CLSID"
 APPROVED_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved'
 INSTALL_BOXES_FR=(
   'caption=VelluMax FR    text= Voici la version FRAN\xC7AISE de VelluMax\x0D\x0D"OK" pour d\xE9buter l'"'"'installation.'
@@ -494,7 +496,14 @@ check_uninstalled() {
       "$(reg_value "$v" "$APPROVED_KEY" "$CLSID")"
     # Besides the setup program, only an upgrade's moved-aside extension, which goes at the
     # restart too.
-    left=$(ls "$(unix_of "$v")" 2>/dev/null | grep -viE '^vmx[0-9a-f]+\.tmp$' | tr '\n' ' ')
+    left=$(ls "$(unix_of "$v")" 2>/dev/null | grep -viE '^vmx[0-9a-f]+\.tmp$' | grep -vx vmxmenu | tr '\n' ' ')
+    # The menu command's folder stays only for what an upgrade moved aside, and goes with it.
+    if [ -d "$(unix_of "$v")/vmxmenu" ]; then
+      expect_eq "$tag: only moved-aside files wait in $(dir_of "$v")\\Shellext\\vmxmenu" "" \
+        "$(ls "$(unix_of "$v")/vmxmenu" | grep -viE '^vmx[0-9a-f]+\.tmp$' | tr '\n' ' ')"
+      expect_match "$tag: ... and the folder goes at the restart" \
+        "$(escaped_re "$(dir_of "$v")")"'\\Shellext\\vmxmenu\\0(\\0|$)' "$(pending_now)"
+    fi
     expect_eq "$tag: only the setup program is left in $(dir_of "$v")\\Shellext" "vmxinst.exe " "$left"
   done
 }
@@ -717,9 +726,26 @@ quiet_story() {
   expect_match "$t: ... with the missing file's message in the log" \
     'Impossible de trouver le fichier spécifié : C:\\e2e\\vmxtool\.inf => OK \(quiet\)' "$QUIET_LOG"
 
-  say "-- $setup /quiet /diskinfo /log ... from the unpacked package"
+  # Windows 11 as far as Wine goes: the registry names build 22000, and the registration for
+  # the desktop's user really runs and fails, as Wine has no package deployment.
+  say "-- $setup /quiet /diskinfo /log ... from the unpacked package, on what says it is Windows 11"
+  reg_tool add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v CurrentBuildNumber /d 22000 /f \
+    $(view_switch 64) >/dev/null 2>&1
+  local trusted=''
+  if unzip -Z1 "$ZIP" | grep -x vmxmenu.cer >/dev/null; then
+    trusted="HKLM\\Software\\Microsoft\\SystemCertificates\\TrustedPeople\\Certificates\\$(unzip -p "$ZIP" vmxmenu.cer |
+      openssl x509 -inform DER -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')"
+  fi
   quiet_setup "$PACKAGE_DIR" quiet-install.log "$setup" /QUIET /DiskInfo
   expect_eq "$t: quiet installation exit code" 0 "$QUIET_RC"
+  expect_match "$t: Windows 11: the log says that every user gets the command at the next sign-in" \
+    'Windows 11 menu command: every user gets it at their next sign-in' "$QUIET_LOG"
+  expect_match "$t: ... that the registration for the desktop's user failed, changing nothing else" \
+    "Windows 11 menu command: not registered for the desktop's user now \(.+\); it will be at their next sign-in" "$QUIET_LOG"
+  expect_match "$t: ... and when the command appears" \
+    'Windows 11 menu command: it appears in the first menu after the next sign-in or a restart of Explorer' "$QUIET_LOG"
+  expect_true "$t: the Active Setup entry stays for everyone's next sign-in" "key_exists 64 '$ACTIVE_SETUP_KEY'"
+  [ -n "$trusted" ] && expect_true "$t: the build's certificate stays in TrustedPeople" "key_exists 64 '$trusted'"
   check_installed "$t"
   check_verbs "$t"
   expect_true "$t: no readme opened" "! ps -eo args= | grep -qi 'notepad\.exe'"
@@ -754,6 +780,9 @@ quiet_story() {
   expect_eq "$t: the log ends with the outcome" "end: done; files wait for the restart; exit code 3010" \
     "$(printf '%s\n' "$QUIET_LOG" | tail -1)"
   expect_true "$t: the registration is gone" "! key_exists 64 'HKCR\\CLSID\\$CLSID'"
+  expect_true "$t: the Active Setup entry is gone" "! key_exists 64 '$ACTIVE_SETUP_KEY'"
+  [ -n "$trusted" ] && expect_true "$t: the certificate's trust is gone" "! key_exists 64 '$trusted'"
+  expect_true "$t: the command's folder is gone" "[ ! -e '$UNIX_64/vmxmenu' ]"
   [ -n "$DEMO_OUT" ] && printf '%s\n' "$QUIET_LOG" | sed 's/^/   log: /'
   release_extensions quiet
   restart_windows
@@ -764,13 +793,16 @@ quiet_story() {
 # from the package's external location; Wine has no package deployment, so a host of ours
 # plays the surrogate and loads the installed DLL itself.
 command_story() {
-  local t=$1 dll cmd
-  dll="$(dir_of 64)\\Shellext\\vmxmenu.dll"
+  local t=$1 dll cmd menu
+  menu="$(dir_of 64)\\Shellext\\vmxmenu"
+  dll="$menu\\vmxmenu.dll"
   say "-- Windows 11's own menu: the packaged command from $dll, as its COM surrogate calls it"
-  for f in vmxmenu.dll vmxmenu.msix $(unzip -Z1 "$ZIP" | grep -x vmxmenu.cer); do
-    expect_true "$t: $f installed in $(dir_of 64)\\Shellext, the package's external location" \
-      "[ -f '$(unix_of 64)/$f' ]"
+  for f in vmxmenu.dll vmxtool.exe vmxmenu.msix vmxmenu.png $(unzip -Z1 "$ZIP" | grep -x vmxmenu.cer); do
+    expect_true "$t: $f installed in $menu, the package's external location" \
+      "[ -f '$(unix_of 64)/vmxmenu/$f' ]"
   done
+  expect_true "$t: the command's viewer is the 64-bit one" \
+    "cmp -s '$(unix_of 64)/vmxmenu/vmxtool.exe' '$(unix_of 64)/vmxtool.exe'"
   export VMXTOOL_TRACE='C:\e2e\trace-command.txt'
   rm -f "$WINEPREFIX/drive_c/e2e/trace-command.txt"
   run_wine "${HOST64[@]}" command "$dll" 'C:\e2e\files\lettre.txt' 'C:\e2e\files\photo.bmp' \
@@ -783,12 +815,12 @@ command_story() {
   TRACE=$(tr -d '\r' <"$WINEPREFIX/drive_c/e2e/trace-command.txt" 2>/dev/null)
   expect_eq "$t: packaged command enabled and invoked" 0 "$MENU_RC"
   expect_match "$t: packaged command's title, without the access key" '(^|'$'\n'')title: Vellu Max($|'$'\n'')' "$MENU_OUT"
-  expect_match "$t: packaged command's icon is the viewer's" \
-    "icon: $(escaped_re "$(dir_of 64)")"'\\Shellext\\vmxtool\.exe,' "$MENU_OUT"
+  expect_match "$t: packaged command's icon is the viewer's in its folder" \
+    "icon: $(escaped_re "$menu")"'\\vmxtool\.exe,' "$MENU_OUT"
   expect_match "$t: no selection starts nothing and breaks nothing" 'invoke without a selection: 0x' "$MENU_OUT"
   cmd=$(trace_line command)
-  expect_match "$t: packaged command starts the viewer as the classic item does" \
-    "^\"$(escaped_re "$(dir_of 64)")"'\\Shellext\\vmxtool\.exe" "C:\\e2e\\files\\photo\.bmp" /f ".*\\VM[0-9A-Fa-f]+\.tmp"$' "$cmd"
+  expect_match "$t: packaged command starts the viewer beside it as the classic item does" \
+    "^\"$(escaped_re "$menu")"'\\vmxtool\.exe" "C:\\e2e\\files\\photo\.bmp" /f ".*\\VM[0-9A-Fa-f]+\.tmp"$' "$cmd"
   expect_eq "$t: packaged command's list file" "2|C:\\e2e\\files\\lettre.txt|C:\\e2e\\files\\photo.bmp" \
     "$(trace_line count)|$(printf '%s\n' "$TRACE" | grep '^item: ' | sed 's/^item: //' | paste -sd'|')"
   say "   $(printf '%s\n' "$MENU_OUT" | grep -E '^(title|icon):' | paste -sd';' | sed 's/;/; /')"

@@ -4,7 +4,8 @@ Windows and the signer rely on: the ZIP64 end records, the entries in their orde
 signature last, every block of the block map against the file's bytes (each deflated block
 inflated alone), the block map and the ZIP listing the same files, the content types, the
 manifest's identity and command (the Publisher equal to the signing certificate's subject
-as Windows writes it, every CLSID equal to the command's class), and the signature itself
+as Windows writes it, every CLSID equal to the command's class, the application's runtime
+given without an EntryPoint, both capabilities, every logo it names), and the signature itself
 through `osslsigncode verify`.
 
     check_msix.py <package.msix> --header <menu_package.h> --version <a.b.c.d>
@@ -36,12 +37,20 @@ NS = {
     'desktop5': 'http://schemas.microsoft.com/appx/manifest/desktop/windows10/5',
     'com': 'http://schemas.microsoft.com/appx/manifest/com/windows10',
 }
-# openssl's short attribute names and the keys Windows writes for them.
+# The keys Windows writes for an attribute's OID; any other is written OID.<dotted>.
 WINDOWS_KEY_OF = {
-    'CN': 'CN', 'O': 'O', 'OU': 'OU', 'L': 'L', 'ST': 'S', 'C': 'C', 'emailAddress': 'E',
-    'street': 'STREET', 'title': 'T', 'GN': 'G', 'initials': 'I', 'SN': 'SN', 'DC': 'DC',
-    'serialNumber': 'SERIALNUMBER',
+    '2.5.4.3': 'CN', '2.5.4.10': 'O', '2.5.4.11': 'OU', '2.5.4.7': 'L', '2.5.4.8': 'S',
+    '2.5.4.6': 'C', '1.2.840.113549.1.9.1': 'E', '2.5.4.9': 'STREET', '2.5.4.12': 'T',
+    '2.5.4.42': 'G', '2.5.4.43': 'I', '2.5.4.4': 'SN', '0.9.2342.19200300.100.1.25': 'DC',
+    '2.5.4.5': 'SERIALNUMBER', '2.5.4.13': 'Description', '2.5.4.17': 'PostalCode',
+    '2.5.4.18': 'POBox', '2.5.4.20': 'Phone', '2.5.4.24': 'X21Address', '2.5.4.46': 'dnQualifier',
 }
+# Windows takes the Application's runtime from one of two forms and refuses a package that
+# gives an EntryPoint beside the form that the command's surrogate needs.
+APPLICATION = {'Executable': 'vmxtool.exe', 'EntryPoint': None,
+               '{%s}TrustLevel' % NS['uap10']: 'mediumIL',
+               '{%s}RuntimeBehavior' % NS['uap10']: 'win32App'}
+CAPABILITIES = ['runFullTrust', 'unvirtualizedResources']
 
 
 class Failure(Exception):
@@ -264,15 +273,20 @@ def check_manifest(bytes_of, header, version):
            'architecture %s' % identity.get('ProcessorArchitecture'))
     expect(root.findtext('f:Properties/uap10:AllowExternalContent', None, NS) == 'true',
            'external content not allowed')
-    logo = root.findtext('f:Properties/f:Logo', '', NS).replace('\\', '/')
-    expect(logo in bytes_of, 'the logo %s is not in the package' % logo)
+    logos = [root.findtext('f:Properties/f:Logo', '', NS)] + [
+        v.get(a, '') for v in root.iterfind('.//uap:VisualElements', NS)
+        for a in ('Square150x150Logo', 'Square44x44Logo')]
+    for logo in logos:
+        expect(logo.replace('\\', '/') in bytes_of, 'the logo %r is not in the package' % logo)
     family = root.find('f:Dependencies/f:TargetDeviceFamily', NS)
     expect(family.get('Name') == 'Windows.Desktop' and family.get('MinVersion') == '10.0.19041.0',
            'device family %s %s' % (family.get('Name'), family.get('MinVersion')))
     application = root.find('f:Applications/f:Application', NS)
-    expect(application.get('Executable') == 'vmxtool.exe' and
-           application.get('EntryPoint') == 'Windows.FullTrustApplication',
-           'application %s %s' % (application.get('Executable'), application.get('EntryPoint')))
+    given = {a: application.get(a) for a in APPLICATION}
+    expect(given == APPLICATION, 'application %s, expected %s' % (given, APPLICATION))
+    capabilities = [c.get('Name') for c in root.iterfind('f:Capabilities/rescap:Capability', NS)]
+    expect(sorted(capabilities) == CAPABILITIES, 'capabilities %s, expected %s'
+           % (capabilities, CAPABILITIES))
     verbs = {}
     for item in root.iterfind('.//desktop4:FileExplorerContextMenus/desktop5:ItemType', NS):
         for verb in item.findall('desktop5:Verb', NS):
@@ -303,13 +317,12 @@ def der_of(pem):
 def windows_subject_of(pem):
     """The subject as Windows writes it, from openssl's reading of the certificate."""
     code, out = run(['openssl', 'x509', '-noout', '-subject', '-nameopt',
-                     'utf8,dn_rev,sep_multiline,sname,esc_ctrl'], pem)
+                     'utf8,dn_rev,sep_multiline,oid,esc_ctrl'], pem)
     expect(code == 0, 'openssl cannot read the certificate')
     parts = []
     for line in out.decode('utf-8').splitlines()[1:]:
         key, _, value = line.strip().partition('=')
-        expect(key in WINDOWS_KEY_OF or re.fullmatch(r'[0-9.]+', key),
-               'subject attribute %s has no Windows key' % key)
+        expect(re.fullmatch(r'[0-9]+(\.[0-9]+)+', key), 'subject attribute %s is no OID' % key)
         if (not value or value != value.strip() or
                 any(c in value for c in ',+="\r\n<>#;')):
             value = '"' + value.replace('"', '""') + '"'
@@ -407,7 +420,7 @@ def main():
             report.check('every block of the block map against its file',
                          check_block_map, entries, bytes_of)
             report.check('content types', check_content_types, entries, bytes_of)
-            publisher = report.check('manifest identity, external content, verbs and class',
+            publisher = report.check('manifest identity, application, capabilities, logos, verbs and class',
                                      check_manifest, bytes_of, header, args.version)
             certificate = report.check('the signer\'s certificate', signer_certificate,
                                        bytes_of, cer)

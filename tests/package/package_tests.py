@@ -41,10 +41,20 @@ def read_package(path, cert):
 
 
 def make_certificate(folder, subject, extra=()):
-    """A self-signed code-signing certificate; returns (PEM path, key path)."""
+    """A self-signed code-signing certificate; returns (PEM path, key path). The subject is
+    openssl's -subj, or a list of "name=value" lines in certificate order, which can name
+    attributes that -subj does not take."""
     key, pem = os.path.join(folder, 'test.key'), os.path.join(folder, 'test.pem')
+    if isinstance(subject, list):
+        config = os.path.join(folder, 'subject.cnf')
+        with open(config, 'w', encoding='utf-8') as f:
+            f.write('[req]\ndistinguished_name = dn\nprompt = no\nutf8 = yes\n[dn]\n' +
+                    ''.join('%d.%s\n' % (i, line) for i, line in enumerate(subject)))
+        extra = ['-config', config] + list(extra)
+    else:
+        extra = ['-subj', subject] + list(extra)
     code, out = run(['openssl', 'req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-days', '2',
-                     '-utf8', '-subj', subject, '-keyout', key, '-out', pem,
+                     '-utf8', '-keyout', key, '-out', pem,
                      '-addext', 'basicConstraints=critical,CA:FALSE',
                      '-addext', 'keyUsage=critical,digitalSignature',
                      '-addext', 'extendedKeyUsage=codeSigning'] + list(extra))
@@ -90,17 +100,17 @@ class Entries:
 
 
 def flip_logo_byte(e):
-    at = e.data_start('Assets/Logo.png') + 40
+    at = e.data_start('vmxmenu.png') + 40
     e.data[at] ^= 0x55
 
 
 def flip_logo_byte_keep_crc(e):
     # The CRC made to match again: only the block hash can tell.
-    start = e.data_start('Assets/Logo.png')
-    size = struct.unpack('<I', e.data[e.central['Assets/Logo.png'][0] + 20:
-                                      e.central['Assets/Logo.png'][0] + 24])[0]
+    start = e.data_start('vmxmenu.png')
+    size = struct.unpack('<I', e.data[e.central['vmxmenu.png'][0] + 20:
+                                      e.central['vmxmenu.png'][0] + 24])[0]
     e.data[start + 40] ^= 0x55
-    e.set_crc('Assets/Logo.png', zlib.crc32(bytes(e.data[start:start + size])) & 0xFFFFFFFF)
+    e.set_crc('vmxmenu.png', zlib.crc32(bytes(e.data[start:start + size])) & 0xFFFFFFFF)
 
 
 def flip_manifest_byte(e):
@@ -120,14 +130,14 @@ def signature_not_last(e):
 
 
 def logo_renamed(e):
-    e.rename('Assets/Logo.png', 'Assets/Logo.pnh')
+    e.rename('vmxmenu.png', 'vmxmenu.pnh')
 
 
 class TamperedPackage(unittest.TestCase):
     # (what is done to a copy of the built package, the reader's check that must fail,
     #  whether osslsigncode's own verification must fail too)
     CASES = [
-        (flip_logo_byte, 'FAIL Assets/Logo.png inflates to its size and CRC', True),
+        (flip_logo_byte, 'FAIL vmxmenu.png inflates to its size and CRC', True),
         (flip_logo_byte_keep_crc, 'FAIL every block of the block map against its file', True),
         (flip_manifest_byte, 'FAIL AppxManifest.xml inflates', True),
         (classic_end_with_real_counts, 'FAIL ZIP64 end record, locator and classic', False),
@@ -188,7 +198,7 @@ class LargeFiles(unittest.TestCase):
         unsigned = os.path.join(folder, 'unsigned.msix')
         with open(unsigned, 'wb') as f:
             f.write(pack_msix.pack(manifest.encode('utf-8'), [
-                ('Assets/Logo.png', stored), ('data/text.bin', deflated), ('data/empty.dat', empty)]))
+                ('vmxmenu.png', stored), ('data/text.bin', deflated), ('data/empty.dat', empty)]))
         signed = os.path.join(folder, 'signed.msix')
         code, out = run(['osslsigncode', 'sign', '-certs', pem, '-key', key, '-in', unsigned,
                          '-out', signed])
@@ -205,7 +215,7 @@ class LargeFiles(unittest.TestCase):
             next(e for e in entries if e.name == 'AppxBlockMap.xml')).decode()
         # 200,000 bytes are four blocks with sizes, 3 x 64 KiB three without, nothing none.
         text_file = block_map.split('Name="data\\text.bin"')[1].split('</File>')[0]
-        logo_file = block_map.split('Name="Assets\\Logo.png"')[1].split('</File>')[0]
+        logo_file = block_map.split('Name="vmxmenu.png"')[1].split('</File>')[0]
         empty_file = block_map.split('Name="data\\empty.dat"')[1].split('</File>')[0]
         self.assertEqual(text_file.count('<Block '), 4)
         self.assertEqual(len(re.findall(r'<Block Hash="[^"]+" Size="\d+"/>', text_file)), 4)
@@ -221,6 +231,52 @@ class LargeFiles(unittest.TestCase):
                     pack_msix.pack(b'<Package/>', [(name, b'x')])
 
 
+class ManifestRules(unittest.TestCase):
+    """The built manifest, changed in one way, packed and signed again: the reader refuses
+    what Windows would refuse, though the schemas take it."""
+    # (what is changed, the built manifest's text, what replaces it)
+    CASES = [
+        ('an EntryPoint beside RuntimeBehavior', 'uap10:TrustLevel=',
+         'EntryPoint="Windows.FullTrustApplication" uap10:TrustLevel='),
+        ('no RuntimeBehavior', ' uap10:RuntimeBehavior="win32App"', ''),
+        ('no unvirtualizedResources', '<rescap:Capability Name="unvirtualizedResources"/>', ''),
+        ('a logo the package lacks', 'Square44x44Logo="vmxmenu.png"',
+         'Square44x44Logo="Assets\\Small.png"'),
+    ]
+
+    def test_each_rule_is_checked(self):
+        folder = tempfile.mkdtemp(prefix='vmx-manifest-')
+        self.addCleanup(shutil.rmtree, folder)
+        pem, key = make_certificate(folder, '/O=Caldwyn/CN=VelluMax manifest test')
+        cer = os.path.join(folder, 'test.cer')
+        with open(cer, 'wb') as f:
+            f.write(der(pem))
+        with open(ARGS.manifest, encoding='utf-8') as f:
+            built = f.read()
+        built_publisher = built.split('Publisher="', 1)[1].split('"', 1)[0]
+        built = built.replace(built_publisher, cert_subject.windows_subject(der(pem)))
+        with open(os.path.join(SOURCE, 'setup', 'make_icon.py'), 'rb') as f:
+            logo = f.read()  # any bytes: the reader checks that the file is there
+        for what, old, new in [('the built manifest', '', '')] + self.CASES:
+            with self.subTest(what):
+                self.assertIn(old, built)
+                manifest = built.replace(old, new, 1) if old else built
+                unsigned = os.path.join(folder, 'unsigned.msix')
+                signed = os.path.join(folder, 'signed.msix')
+                with open(unsigned, 'wb') as f:
+                    f.write(pack_msix.pack(manifest.encode('utf-8'), [('vmxmenu.png', logo)]))
+                code, out = run(['osslsigncode', 'sign', '-certs', pem, '-key', key, '-in',
+                                 unsigned, '-out', signed])
+                self.assertEqual(code, 0, out)
+                code, out = read_package(signed, cer)
+                os.unlink(signed)
+                if not old:
+                    self.assertEqual(code, 0, out)
+                    continue
+                self.assertEqual(code, 1, out)
+                self.assertIn('FAIL manifest identity, application, capabilities', out)
+
+
 class CertificateSubjects(unittest.TestCase):
     # (openssl's -subj, certificate order; the subject as Windows writes it)
     CASES = [
@@ -234,13 +290,23 @@ class CertificateSubjects(unittest.TestCase):
         ('/emailAddress=a@b.example/street=1 rue Haute/OU=Dev/CN=z',
          'CN=z, OU=Dev, STREET=1 rue Haute, E=a@b.example'),
         ('/DC=example/DC=com/CN=dc', 'CN=dc, DC=com, DC=example'),
+        # A release certificate's subject as authorities issue them: every name Windows
+        # has, and attributes it has none for.
+        (['jurisdictionC=FR', 'businessCategory=Private Organization', 'serialNumber=B 123',
+          'C=FR', 'postalCode=75001', 'postOfficeBox=BP 12', 'street=1 rue Haute',
+          'telephoneNumber=+33 1 23 45 67 89', 'x121Address=20801234', 'dnQualifier=q1',
+          'description=Logiciels; outils', 'O=Caldwyn', 'CN=Caldwyn'],
+         'CN=Caldwyn, O=Caldwyn, Description="Logiciels; outils", dnQualifier=q1, '
+         'X21Address=20801234, Phone="+33 1 23 45 67 89", STREET=1 rue Haute, POBox=BP 12, '
+         'PostalCode=75001, C=FR, SERIALNUMBER=B 123, OID.2.5.4.15=Private Organization, '
+         'OID.1.3.6.1.4.1.311.60.2.1.3=FR'),
     ]
 
     def test_packer_and_reader_write_the_subject_as_windows(self):
         folder = tempfile.mkdtemp(prefix='vmx-subject-')
         self.addCleanup(shutil.rmtree, folder)
         for subject, expected in self.CASES:
-            with self.subTest(subject):
+            with self.subTest(str(subject)):
                 pem, _ = make_certificate(folder, subject)
                 self.assertEqual(cert_subject.windows_subject(der(pem)), expected)
                 with open(pem, 'rb') as f:

@@ -172,8 +172,9 @@ class ReleaseSigning(unittest.TestCase):
 
     def test_the_build_certificate_is_for_that_build_alone(self):
         self.assertEqual(os.listdir(self.key_folder), [])  # its private key is gone
-        self.assertEqual(sorted(os.listdir(self.build_package)), ['vmxmenu.cer', 'vmxmenu.msix'])
-        self.assertEqual(os.listdir(self.release_package), ['vmxmenu.msix'])
+        self.assertEqual(sorted(os.listdir(self.build_package)),
+                         ['vmxmenu.cer', 'vmxmenu.msix', 'vmxmenu.png'])
+        self.assertEqual(sorted(os.listdir(self.release_package)), ['vmxmenu.msix', 'vmxmenu.png'])
         second = self.make_package('own-again', {})
         subjects = []
         for ship in (self.build_package, second):

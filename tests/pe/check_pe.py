@@ -41,7 +41,8 @@ LOOKED_UP = {
                     "IsWow64Process2", "IsWow64Process", "GetSystemWow64DirectoryA",
                     "RegDeleteKeyExA", "OpenProcessToken", "GetTokenInformation",
                     "ConvertStringSecurityDescriptorToSecurityDescriptorA", "GetShellWindow",
-                    "InitializeProcThreadAttributeList", "WinVerifyTrust", "CertOpenStore"],
+                    "InitializeProcThreadAttributeList", "WinVerifyTrust", "CertOpenStore",
+                    "LookupPrivilegeValueA", "AdjustTokenPrivileges"],
     "vmxtool.exe": ["SetDefaultDllDirectories", "SetDllDirectoryA", "SetSearchPathMode"],
     # The Windows Runtime exists from Windows 8 on: the menu command's DLL still loads, and
     # its registration fails cleanly, where it does not.

@@ -30,7 +30,8 @@ namespace {
 
 const char kPendingRenames[] = "PendingFileRenameOperations";
 const char* const kInstalledFiles[] = {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt", "vmxinst.exe"};
-// 64-bit Windows also gets the Windows 11 menu command and its package.
+// Earlier versions put the Windows 11 menu command and its package here too; they now have
+// a folder of their own.
 const char* const kMenuFiles[] = {"vmxmenu.dll", "vmxmenu.msix", "vmxmenu.cer"};
 const char kMenuActiveSetup[] =
     "Software\\Microsoft\\Active Setup\\Installed Components\\" VMX_MENU_CLSID;
@@ -124,6 +125,10 @@ std::string WindowsFolder() {
     char folder[MAX_PATH] = {};
     GetWindowsDirectoryA(folder, MAX_PATH);
     return folder;
+}
+
+std::string MenuFolder() {
+    return NativeShellextFolder() + "\\vmxmenu";
 }
 
 std::string ShellextFolder() {
@@ -231,6 +236,7 @@ void ProductStateGuard::RemoveProductState() {
             DeleteFileA(file.c_str());
         }
     }
+    vmxtest::RemoveTreeOnDisk(MenuFolder());
 }
 
 InstallSource::InstallSource(Place place) {
@@ -253,7 +259,7 @@ InstallSource::InstallSource(Place place) {
         if (!CopyFileA(FromUnix(from).c_str(), File(name).c_str(), FALSE))
             throw std::runtime_error("cannot copy " + FromUnix(from) + " to " + File(name));
     // The Windows 11 menu command's package, with its certificate where the build made one.
-    for (const char* name : {"vmxmenu.msix", "vmxmenu.cer"})
+    for (const char* name : {"vmxmenu.msix", "vmxmenu.cer", "vmxmenu.png"})
         CopyFileA(FromUnix((std::string(VMX_MENU_SHIP_DIR) + "/" + name).c_str()).c_str(),
                   File(name).c_str(), FALSE);
 }

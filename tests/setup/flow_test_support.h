@@ -37,6 +37,9 @@ std::string ExpectedDisplayName();
 std::string SystemFolder();    // as GetSystemDirectoryA gives it
 std::string WindowsFolder();   // as GetWindowsDirectoryA gives it
 std::string ShellextFolder();  // SystemFolder() + "\Shellext"
+// The Windows 11 menu command's folder in the native Shellext folder, as this program
+// reaches it.
+std::string MenuFolder();
 
 // The test prefix is 64-bit Windows. A 32-bit test program sees it through WOW64: the
 // product also lives in the native system folder, reached as Sysnative, and in the 64-bit

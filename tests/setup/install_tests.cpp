@@ -124,8 +124,13 @@ protected:
             CreateDirectoryA(flowtest::NativeShellextFolder().c_str(), nullptr);
             vmxtest::WriteFileBytes(flowtest::NativeShellextFolder() + "\\vmxinst.exe",
                                     "earlier 32-bit setup program");
+            // Earlier versions kept Windows 11's command in Shellext itself.
+            for (const char* name : kEarlierMenuFiles)
+                vmxtest::WriteFileBytes(flowtest::NativeShellextFolder() + "\\" + name,
+                                        "earlier menu command");
         }
     }
+    static constexpr const char* kEarlierMenuFiles[] = {"vmxmenu.dll", "vmxmenu.msix"};
 
     static bool EarlierMarkLeft() {
         for (REGSAM view : flowtest::RegistryViews())
@@ -230,6 +235,14 @@ TEST_F(Installation, AcceptedOfferWritesTheVerbsAndTheInfInstallsBeforeTheReadme
     if (flowtest::On64BitWindows()) {
         EXPECT_FALSE(KeyExists(HKLM, flowtest::kUninstallEntry, KEY_WOW64_32KEY))
             << "the earlier 32-bit package's entry stayed: two entries in the list";
+        // The 64-bit program serves 64-bit Windows: the command moved to its own folder.
+        for (const char* name : kEarlierMenuFiles) {
+            if (sizeof(void*) != 8) break;
+            EXPECT_FALSE(vmxtest::FileExists(flowtest::NativeShellextFolder() + "\\" + name))
+                << "the earlier layout's " << name << " stayed";
+            EXPECT_TRUE(vmxtest::FileExists(flowtest::MenuFolder() + "\\" + name))
+                << name << " is not in the command's folder";
+        }
     }
     EXPECT_EQ(vmxtest::ReadFileBytes(source.File("vmxtool.dll")),
               vmxtest::ReadFileBytes(flowtest::Shellext32Folder() + "\\vmxtool.dll"));
@@ -338,11 +351,16 @@ TEST_F(Installation, TheEntryCarriesVersionSizeLocationAndNoModifyOrRepair) {
     // What the installation put on the disk, in every folder, in KB rounded up.
     unsigned long long bytes = 0;
     for (const std::string& folder : flowtest::ShellextFolders())
-        for (const char* name : {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt", "vmxinst.exe",
-                                 "vmxmenu.dll", "vmxmenu.msix", "vmxmenu.cer"}) {
+        for (const char* name : {"vmxtool.dll", "vmxtool.exe", "vmxtool.txt", "vmxinst.exe"}) {
             const std::string file = folder + "\\" + name;
             if (vmxtest::FileExists(file)) bytes += vmxtest::ReadFileBytes(file).size();
         }
+    // 64-bit Windows: the menu command's folder, its viewer a second copy.
+    for (const char* name : {"vmxmenu.dll", "vmxtool.exe", "vmxmenu.msix", "vmxmenu.cer",
+                             "vmxmenu.png"}) {
+        const std::string file = flowtest::MenuFolder() + "\\" + name;
+        if (vmxtest::FileExists(file)) bytes += vmxtest::ReadFileBytes(file).size();
+    }
     const setuptest::ValueRead size = value("EstimatedSize");
     ASSERT_EQ(static_cast<DWORD>(REG_DWORD), size.type);
     ASSERT_EQ(4u, size.bytes.size());

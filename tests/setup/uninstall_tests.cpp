@@ -218,6 +218,39 @@ TEST_F(Uninstallation, AccessDeniedWithRetryThenCancelLeavesThatFileToTheRestart
     }
 }
 
+// Windows 11's command has a folder of its own, which goes whole, with what the package
+// manager may have put there; a DLL that a COM surrogate holds goes at the restart, then
+// that folder, both before the Shellext folder that holds them.
+TEST_F(Uninstallation, TheMenuCommandsFolderGoesWholeAHeldDllAndTheFolderAtTheRestart) {
+    if (sizeof(void*) != 8) GTEST_SKIP() << "the 64-bit program serves 64-bit Windows";
+    InstallProduct();
+    const std::string menu = flowtest::MenuFolder();
+    const std::string dll = menu + "\\vmxmenu.dll";
+    ASSERT_TRUE(vmxtest::FileExists(dll)) << "the INF file did not install " << dll;
+    vmxtest::WriteFileBytes(menu + "\\resources.pri", "left by the package manager");
+    script_.answers = {IDYES, IDOK};
+    // Open without delete sharing, as a loaded DLL is.
+    HANDLE held = CreateFileA(dll.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    const int exitCode = Uninstall();
+    CloseHandle(held);
+
+    EXPECT_EQ(0, exitCode);
+    EXPECT_EQ(std::vector<std::string>{"vmxmenu.dll"}, vmxtest::FolderEntries(menu))
+        << "expected only the held DLL left in " << menu;
+    const std::vector<std::string> pending = flowtest::PendingRenames();
+    auto at = [&](const std::string& path) {
+        for (size_t i = 0; i < pending.size(); i += 2)
+            if (pending[i] == "\\??\\" + path) return static_cast<long>(i);
+        return -1L;
+    };
+    const long dllAt = at(dll), folderAt = at(menu), shellextAt = at(flowtest::ShellextFolder());
+    EXPECT_NE(-1L, dllAt) << "the held DLL is not left to the restart";
+    EXPECT_LT(dllAt, folderAt) << "expected the DLL, then its folder";
+    EXPECT_LT(folderAt, shellextAt) << "expected the command's folder before Shellext";
+}
+
 TEST_F(Uninstallation, RetryAfterTheRefusalIsGoneDeletesTheFile) {
     InstallProduct();
     const std::string dll = Installed("vmxtool.dll");

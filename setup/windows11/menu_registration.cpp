@@ -1,15 +1,16 @@
 #include "menu_registration.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "environment.h"
 #include "errors.h"
+#include "menu_folder.h"
 #include "menu_package.h"
 #include "registry.h"
+#include "run_state.h"
 #include "system_calls.h"
 #include "trusted_people.h"
 #include "vmxinst_version.h"
@@ -22,16 +23,12 @@ namespace {
 
 const unsigned long kFirstWindows11Build = 22000;
 
-std::string Shellext(const char* name) {
-    return FolderText(SystemDir) + "\\Shellext\\" + name;
-}
-
 // The DLL's own registration, as regsvr32 runs it: for whoever starts it.
 std::string RegistrationCommand() {
     std::string command = "\"";
     command += FolderText(SystemDir);
     command += "\\regsvr32.exe\" /s \"";
-    command += Shellext("vmxmenu.dll");
+    command += MenuFile("vmxmenu.dll");
     command += '"';
     return command;
 }
@@ -68,8 +65,8 @@ bool FirstRunSetupDone() {
 #define VMX_TEXT(...) #__VA_ARGS__
 #define VMX_VERSION_LIST(version) VMX_TEXT(version)
 
-// Runs the registration once for each other user at their next sign-in, unelevated, and
-// again for everyone after an upgrade, whose version is higher.
+// Runs the registration once for each user at their next sign-in, the one signed in now
+// included, unelevated, and again for everyone after an upgrade, whose version is higher.
 bool WriteActiveSetupEntry() {
     try {
         TRegistry registry;
@@ -85,6 +82,17 @@ bool WriteActiveSetupEntry() {
     } catch (const Exception&) {
         return false;
     }
+}
+
+void LogMenu(const std::string& text) {
+    LogUtf8("Windows 11 menu command: " + text);
+}
+
+std::string ExitText(DWORD code) {
+    if (code == static_cast<DWORD>(-1)) return "it could not run as the desktop's user";
+    char text[16];
+    wsprintfA(text, "0x%08lX", code);
+    return std::string("the registration ended with ") + text;
 }
 
 void RemoveActiveSetupEntry() {
@@ -109,33 +117,47 @@ bool MenuCommandWanted() {
 
 void ForgetEarlierMenuCertificate() {
     if (!RunsOn64BitWindows()) return;
-    const std::string earlier = Shellext("vmxmenu.cer");
-    if (GetFileAttributesA(earlier.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    ForgetCertificateFile(earlier);
-    DeleteFileA(earlier.c_str());
+    const std::string earlier = MenuFile("vmxmenu.cer");
+    if (GetFileAttributesA(earlier.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ForgetCertificateFile(earlier);
+        DeleteFileA(earlier.c_str());
+    }
+    RetireEarlierMenuLayout();
 }
 
 void RegisterMenuCommand() {
     if (!MenuCommandWanted()) return;
-    const std::string certificate = Shellext("vmxmenu.cer");
+    const std::string certificate = MenuFile("vmxmenu.cer");
     bool added = false;
     const bool ownCertificate = GetFileAttributesA(certificate.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (ownCertificate && !TrustCertificateFile(certificate, added)) return;
-    if (WriteActiveSetupEntry() && SystemCalls.RunAsDesktopUser(RegistrationCommand().c_str()) == 0) {
-        SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    if (ownCertificate && !TrustCertificateFile(certificate, added)) {
+        LogMenu("its certificate could not be put into TrustedPeople; only the classic menu "
+                "item serves");
         return;
     }
-    // Not registered (Windows 10 after all, no package deployment, a policy): the classic
-    // item serves, and nothing is left for this road.
-    RemoveActiveSetupEntry();
-    if (added) ForgetCertificateFile(certificate);
+    if (!WriteActiveSetupEntry()) {
+        LogMenu("the Active Setup entry could not be written; nobody will get the command "
+                "at their sign-in");
+        if (added) ForgetCertificateFile(certificate);
+        return;
+    }
+    LogMenu("every user gets it at their next sign-in");
+    // A best effort: its failure leaves everything as it is for the next sign-in.
+    const DWORD registered = SystemCalls.RunAsDesktopUser(RegistrationCommand().c_str());
+    if (registered == 0)
+        LogMenu("registered for the desktop's user");
+    else
+        LogMenu("not registered for the desktop's user now (" + ExitText(registered) +
+                "); it will be at their next sign-in");
+    // Explorer reads the packaged commands when it starts: no notification brings this one.
+    LogMenu("it appears in the first menu after the next sign-in or a restart of Explorer");
 }
 
 void UnregisterMenuCommand() {
     if (!RunsOn64BitWindows()) return;
     if (FAILED(SystemCalls.RemoveMenuPackage(true))) SystemCalls.RemoveMenuPackage(false);
     RemoveActiveSetupEntry();
-    const std::string certificate = Shellext("vmxmenu.cer");
+    const std::string certificate = MenuFile("vmxmenu.cer");
     if (GetFileAttributesA(certificate.c_str()) != INVALID_FILE_ATTRIBUTES)
         ForgetCertificateFile(certificate);
 }

@@ -8,5 +8,7 @@
 // Starts the command line as a child of the desktop's shell process, whose user and rights
 // it takes, waits up to two minutes and returns its exit code; (DWORD)-1 when there is no
 // desktop shell or the program cannot be started or does not end. Not elevated, the
-// program starts as this one's child, which is the same user.
+// program starts as this one's child, which is the same user. Elevated, it enables
+// SeDebugPrivilege for the time it opens the shell, which may be another account's. Run as
+// SYSTEM with nobody signed in, there is no desktop shell.
 DWORD RunAsDesktopUser(const char* commandLine);

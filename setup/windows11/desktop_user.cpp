@@ -1,5 +1,6 @@
 #include "desktop_user.h"
 
+#include <memory>
 #include <vector>
 
 #include "elevation.h"
@@ -49,6 +50,49 @@ private:
     LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
 
+// SeDebugPrivilege enabled for a scope and put back as it was: an administrator opens
+// another account's process only with it, and the desktop's user may be another account
+// than the one whose password elevated this program.
+class DebugPrivilege {
+public:
+    DebugPrivilege() {
+        using OpenTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+        using LookupFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, PLUID);
+        auto openToken = SystemFunction<OpenTokenFn>("advapi32.dll", "OpenProcessToken");
+        auto lookUp = SystemFunction<LookupFn>("advapi32.dll", "LookupPrivilegeValueA");
+        adjust_ = SystemFunction<AdjustFn>("advapi32.dll", "AdjustTokenPrivileges");
+        HANDLE token = nullptr;
+        if (!openToken || !lookUp || !adjust_ ||
+            !openToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+            return;
+        token_.reset(token);
+        TOKEN_PRIVILEGES wanted = {};
+        wanted.PrivilegeCount = 1;
+        wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (!lookUp(nullptr, "SeDebugPrivilege", &wanted.Privileges[0].Luid)) return;
+        DWORD size = sizeof previous_;
+        // Succeeds with ERROR_NOT_ALL_ASSIGNED where the token lacks the privilege.
+        changed_ = adjust_(token_.get(), FALSE, &wanted, sizeof previous_, &previous_, &size) &&
+                   GetLastError() == ERROR_SUCCESS;
+    }
+    ~DebugPrivilege() {
+        if (changed_) adjust_(token_.get(), FALSE, &previous_, 0, nullptr, nullptr);
+    }
+    DebugPrivilege(const DebugPrivilege&) = delete;
+    DebugPrivilege& operator=(const DebugPrivilege&) = delete;
+
+private:
+    using AdjustFn = BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES,
+                                   PDWORD);
+    struct Closer {
+        void operator()(HANDLE handle) const { CloseHandle(handle); }
+    };
+    AdjustFn adjust_ = nullptr;
+    std::unique_ptr<void, Closer> token_;
+    TOKEN_PRIVILEGES previous_ = {};
+    bool changed_ = false;
+};
+
 DWORD WaitForExit(HANDLE process) {
     ScopedHandle held(process);
     if (WaitForSingleObject(process, kWaitMs) != WAIT_OBJECT_0) return kNotRun;
@@ -77,6 +121,7 @@ DWORD RunAsDesktopUser(const char* commandLine) {
     DWORD shellProcess = 0;
     HWND shell = getShellWindow ? getShellWindow() : nullptr;
     if (!shell || !GetWindowThreadProcessId(shell, &shellProcess) || !shellProcess) return kNotRun;
+    DebugPrivilege debug;
     ScopedHandle parent(OpenProcess(PROCESS_CREATE_PROCESS, FALSE, shellProcess));
     if (!parent.Valid()) return kNotRun;
     HANDLE parentHandle = parent.Get();
