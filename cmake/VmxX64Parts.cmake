@@ -12,7 +12,8 @@ set(VMX_X64_SETUP ${VMX_X64_BUILD_DIR}/setup/vmxinst.exe)
 set(VMX_X64_BOX_ANSWERER ${VMX_X64_BUILD_DIR}/tests/e2e/box_answerer.exe)
 set(VMX_X64_STAND_IN ${VMX_X64_BUILD_DIR}/tests/setup/stand_in_installer.exe)
 set(VMX_X64_MENU ${VMX_X64_BUILD_DIR}/menu/vmxmenu.dll)
-# The signed package, and beside it vmxmenu.cer when the 64-bit build made its certificate.
+# The signed package, its logo, and beside them vmxmenu.cer when the 64-bit build made its
+# certificate.
 set(VMX_X64_MENU_PACKAGE_DIR ${VMX_X64_BUILD_DIR}/package/msix/ship)
 set(VMX_X64_MENU_PACKAGE ${VMX_X64_MENU_PACKAGE_DIR}/vmxmenu.msix)
 add_custom_target(x64_parts
@@ -22,6 +23,7 @@ add_custom_target(x64_parts
           -P ${CMAKE_SOURCE_DIR}/cmake/build-flavour-parts.cmake
   BYPRODUCTS ${VMX_X64_EXTENSION} ${VMX_X64_VIEWER} ${VMX_X64_SHELL_HOST} ${VMX_X64_SETUP}
              ${VMX_X64_BOX_ANSWERER} ${VMX_X64_STAND_IN} ${VMX_X64_MENU} ${VMX_X64_MENU_PACKAGE}
+             ${VMX_X64_MENU_PACKAGE_DIR}/vmxmenu.cer ${VMX_X64_MENU_PACKAGE_DIR}/vmxmenu.png
   USES_TERMINAL
   COMMENT "Bringing the 64-bit extension, viewer, setup program, menu command, package and test tools up to date in ${VMX_X64_BUILD_DIR}"
   VERBATIM)
