@@ -12,14 +12,23 @@ echo "main: this machine is ${machine[0]}: ${machine[1]}"
 ./scripts/build.sh x86 x64
 
 mkdir -p out
-rm -f out/VelluMax-*.zip
-cp build/x86/VelluMax-*.zip out/
+rm -rf out/VelluMax-*.zip out/VelluMax-*-setup-x64.exe out/SHA256SUMS out/winget
+cp build/x86/VelluMax-*.zip build/x86/VelluMax-*-setup-x64.exe out/
+cp -r build/x86/winget out/winget
+# The release's downloads, as `sha256sum -c SHA256SUMS` checks them.
+(cd out && sha256sum VelluMax-*-setup-x64.exe VelluMax-*.zip >SHA256SUMS)
 echo
 echo "== The package"
 for z in out/VelluMax-*.zip; do
   echo "$z ($(stat -c %s "$z") bytes):"
   unzip -l "$z" | awk 'NR > 3 && $4 != "" && $1 ~ /^[0-9]+$/ {printf "    %-14s %8s bytes\n", $4, $1}'
 done
+for s in out/VelluMax-*-setup-x64.exe; do
+  echo "$s ($(stat -c %s "$s") bytes): the single setup file for 64-bit Windows, carrying the package"
+done
+echo "out/SHA256SUMS:"
+sed 's/^/    /' out/SHA256SUMS
+echo "out/winget: the package manager's manifest ($(find out/winget -name '*.yaml' | wc -l) files)"
 
 status=0
 tests/e2e/e2e.sh build/x86 build/x64 --demo out win64 || status=1

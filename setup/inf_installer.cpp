@@ -19,9 +19,28 @@ std::string QuotedProgram(const std::string& folder, const char* program) {
     return "\"" + folder + "\\" + program + "\" ";
 }
 
+// The staged package's folder while one is in use; empty otherwise.
+std::string stagedPackage;
+
 }  // namespace
 
+ScopedStagedPackage::ScopedStagedPackage(const std::string& folder) {
+    stagedPackage = folder;
+}
+
+ScopedStagedPackage::~ScopedStagedPackage() {
+    stagedPackage.clear();
+}
+
+bool PackageIsStaged() {
+    return !stagedPackage.empty();
+}
+
 std::string InfFullPath() {
+    if (!stagedPackage.empty()) {
+        const std::string path = stagedPackage + "\\" + kInfName;
+        return path.size() < MAX_PATH ? path : std::string();
+    }
     char path[MAX_PATH] = {};
     DWORD length = GetFullPathNameA(kInfName, MAX_PATH, path, nullptr);
     if (length == 0 || length >= MAX_PATH) return std::string();

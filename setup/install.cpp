@@ -91,7 +91,7 @@ void RunInstall() {
     // installation works from a checked copy in a folder that only administrators change.
     std::optional<StagedPayload> staged;
     std::string installedInf = infPath;
-    if (StagesPayload()) {
+    if (StagesPayload() && !PackageIsStaged()) {
         const std::string package = FolderOf(infPath);
         staged.emplace(package);
         const std::string untrusted =

@@ -106,6 +106,21 @@ StagedPayload::StagedPayload(const std::string& packageFolder,
     }
 }
 
+StagedPayload::StagedPayload(Empty) {
+    const FolderSecurity security;
+    folder_ = CreateOwnFolder(FolderText(WindowsDir) + "\\Temp", security);
+}
+
+HANDLE StagedPayload::CreateStagedFile(const std::string& name) {
+    const FolderSecurity security;
+    if (!security.Get()) return INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.Get(), FALSE};
+    HANDLE file = CreateFileA(File(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, &attributes,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) files_.push_back(name);
+    return file;
+}
+
 StagedPayload::~StagedPayload() {
     Remove();
 }

@@ -4,6 +4,8 @@
 // installer copies it into the system folder, or the 64-bit setup program starts.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,10 @@ public:
     // EFCreateError when the folder or a copy cannot be made.
     explicit StagedPayload(const std::string& packageFolder,
                            const std::vector<const char*>& names = kPackageFiles);
+    // An empty staged folder, which the caller fills through CreateStagedFile (a payload
+    // carried inside the setup program). Raises EFCreateError as above.
+    struct Empty {};
+    explicit StagedPayload(Empty);
     // Removes the copy; a file still held (a program started from it) goes at the next
     // restart, and the folder with it.
     ~StagedPayload();
@@ -33,6 +39,9 @@ public:
     std::string File(const std::string& name) const { return folder_ + "\\" + name; }
     // The names that were copied, in the package's order.
     const std::vector<std::string>& Files() const { return files_; }
+    // Creates a new file of the folder with the folder's access list and counts it among
+    // the staged files; an invalid handle when it cannot.
+    HANDLE CreateStagedFile(const std::string& name);
 
 private:
     void Remove();

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "command_line.h"
+#include "embedded_payload.h"
 #include "environment.h"
 #include "install.h"
 #include "native_setup.h"
@@ -19,6 +20,8 @@ int RunSetup(const char* commandLine) {
     return RunAsAsked(options, [&options] {
         if (options.flow == SetupFlow::Uninstall)
             RunUninstall();
+        else if (CarriesPayload())
+            RunEmbeddedInstall();
         else
             RunInstall();
     });
