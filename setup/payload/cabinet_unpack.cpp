@@ -4,12 +4,12 @@
 #include <fdi.h>
 #include <fcntl.h>
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <set>
 
 #include "sha256.h"
-#include "staged_payload.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ struct Unpacking {
     const BYTE* cabinet;
     size_t size;
     const PayloadSums* sums;
-    StagedPayload* staged;
+    const CreateStagedFile* create;
     std::set<std::string> unpacked;
     std::string faultyFile;
     // Streams that FDI has not closed: an aborted copy may leave some open.
@@ -46,6 +46,16 @@ char kNoFolder[] = "";
 bool PlainName(const std::string& name) {
     return !name.empty() && name.find_first_of("\\/:") == std::string::npos && name != "." &&
            name != "..";
+}
+
+std::string Hex(const std::array<unsigned char, 32>& digest) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char b : digest) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 15];
+    }
+    return hex;
 }
 
 void* DIAMONDAPI Allocate(ULONG size) {
@@ -120,7 +130,7 @@ INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION info) {
             auto* stream = new (std::nothrow) Stream;
             if (!stream) return -1;
             stream->name = name;
-            stream->file = run.staged->CreateStagedFile(name);
+            stream->file = (*run.create)(name);
             if (stream->file == INVALID_HANDLE_VALUE) {
                 delete stream;
                 run.faultyFile = name;
@@ -131,7 +141,7 @@ INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION info) {
         }
         case fdintCLOSE_FILE_INFO: {
             auto* stream = reinterpret_cast<Stream*>(info->hf);
-            const bool matches = stream->hash.Hex() == run.sums->at(stream->name);
+            const bool matches = Hex(stream->hash.Finish()) == run.sums->at(stream->name);
             if (matches) run.unpacked.insert(stream->name);
             else run.faultyFile = stream->name;
             Close(info->hf);
@@ -197,19 +207,19 @@ PayloadSums ReadPayloadSums(const std::string& text) {
 }
 
 bool UnpackCheckedCabinet(const void* cabinet, size_t size, const PayloadSums& sums,
-                          StagedPayload& staged, std::string& faultyFile) {
+                          const CreateStagedFile& create, std::string& faultyFile) {
     faultyFile.clear();
     if (sums.empty() || !cabinet || size == 0) return false;
     CabinetLibrary library;
-    auto create = library.Function<decltype(&FDICreate)>("FDICreate");
+    auto fdiCreate = library.Function<decltype(&FDICreate)>("FDICreate");
     auto copy = library.Function<decltype(&FDICopy)>("FDICopy");
     auto destroy = library.Function<decltype(&FDIDestroy)>("FDIDestroy");
-    if (!create || !copy || !destroy) return false;
+    if (!fdiCreate || !copy || !destroy) return false;
 
-    Unpacking run{static_cast<const BYTE*>(cabinet), size, &sums, &staged, {}, {}, {}};
+    Unpacking run{static_cast<const BYTE*>(cabinet), size, &sums, &create, {}, {}, {}};
     current = &run;
     ERF error = {};
-    HFDI context = create(Allocate, Free, Open, Read, Write, Close, Seek, cpuUNKNOWN, &error);
+    HFDI context = fdiCreate(Allocate, Free, Open, Read, Write, Close, Seek, cpuUNKNOWN, &error);
     bool copied = false;
     if (context) {
         copied = copy(context, kCabinetName, kNoFolder, 0, Notify, nullptr, nullptr) != FALSE;

@@ -87,7 +87,10 @@ void RunEmbeddedInstall() {
     const ResourceBytes recorded = OwnResource(VMX_PAYLOAD_SUMS);
     const PayloadSums sums = ReadPayloadSums(std::string(recorded.data ? recorded.data : "", recorded.size));
     std::string faulty;
-    if (!UnpackCheckedCabinet(cabinet.data, cabinet.size, sums, staged, faulty)) {
+    const CreateStagedFile create = [&staged](const std::string& name) {
+        return staged.CreateStagedFile(name);
+    };
+    if (!UnpackCheckedCabinet(cabinet.data, cabinet.size, sums, create, faulty)) {
         RefuseDamagedPayload(faulty, "the carried payload is damaged");
         return;
     }

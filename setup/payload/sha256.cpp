@@ -19,21 +19,18 @@ Sha256::~Sha256() {
     if (provider_) CryptReleaseContext(provider_, 0);
 }
 
-void Sha256::Add(const void* data, DWORD size) {
+void Sha256::Add(const void* data, size_t size) {
     if (failed_ || size == 0) return;
-    if (!CryptHashData(hash_, static_cast<const BYTE*>(data), size, 0)) failed_ = true;
+    if (size > MAXDWORD || !CryptHashData(hash_, static_cast<const BYTE*>(data),
+                                          static_cast<DWORD>(size), 0))
+        failed_ = true;
 }
 
-std::string Sha256::Hex() {
-    BYTE digest[32];
-    DWORD size = sizeof digest;
-    if (failed_ || !CryptGetHashParam(hash_, HP_HASHVAL, digest, &size, 0) || size != sizeof digest)
-        return std::string();
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (BYTE b : digest) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
-    }
-    return hex;
+std::array<unsigned char, 32> Sha256::Finish() {
+    std::array<unsigned char, 32> digest = {};
+    DWORD size = static_cast<DWORD>(digest.size());
+    if (failed_ || !CryptGetHashParam(hash_, HP_HASHVAL, digest.data(), &size, 0) ||
+        size != digest.size())
+        digest.fill(0);
+    return digest;
 }

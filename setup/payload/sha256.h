@@ -4,7 +4,8 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <string>
+#include <array>
+#include <cstddef>
 
 class Sha256 {
 public:
@@ -13,10 +14,10 @@ public:
     Sha256(const Sha256&) = delete;
     Sha256& operator=(const Sha256&) = delete;
 
-    void Add(const void* data, DWORD size);
-    // The digest in lower-case hexadecimal, as sha256sum writes it; empty when the system
-    // offers no SHA-256 or a piece could not be hashed.
-    std::string Hex();
+    void Add(const void* data, size_t size);
+    // The digest; all zero when the system offers no SHA-256 or a piece could not be
+    // hashed, which matches no recorded digest.
+    std::array<unsigned char, 32> Finish();
 
 private:
     HCRYPTPROV provider_ = 0;

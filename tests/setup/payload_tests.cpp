@@ -244,7 +244,10 @@ Unpacked Unpack(const std::string& cabinet, const PayloadSums& sums) {
     {
         StagedPayload staged{StagedPayload::Empty{}};
         folder = staged.Folder();
-        result.ok = UnpackCheckedCabinet(cabinet.data(), cabinet.size(), sums, staged, result.faulty);
+        const CreateStagedFile create = [&staged](const std::string& name) {
+            return staged.CreateStagedFile(name);
+        };
+        result.ok = UnpackCheckedCabinet(cabinet.data(), cabinet.size(), sums, create, result.faulty);
         result.staged = vmxtest::FolderEntries(folder);
         if (result.ok) {
             EXPECT_EQ(std::string(1000000, 'a'), vmxtest::ReadFileBytes(staged.File("million.txt")));
