@@ -4,7 +4,11 @@ Authenticode, SHA-256, with an RFC 3161 timestamp where the server answers. With
 release certificate it signs nothing and says so in one line. The package vmxmenu.msix is
 signed where it is made; here it is only checked to carry the release signature too.
 
-    sign_release.py <folder> [--pfx=<file>] [--password-file=<file>] [--timestamp-url=<url>]"""
+    sign_release.py <folder> [--only=<name>,...] [--skip=<name>,...]
+                    [--pfx=<file>] [--password-file=<file>] [--timestamp-url=<url>]
+
+--only and --skip let packaging sign the two setup programs last, each after its table of
+shipped files is sealed (seal_payload.py)."""
 import argparse
 import os
 import re
@@ -50,9 +54,11 @@ def check_package_signer(folder, release):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument('folder')
-    for option in ('pfx', 'password-file', 'timestamp-url'):
+    for option in ('pfx', 'password-file', 'timestamp-url', 'only', 'skip'):
         parser.add_argument('--' + option, default='')
     args = parser.parse_args()
+    only = [n.lower() for n in args.only.split(',') if n]
+    skip = [n.lower() for n in args.skip.split(',') if n]
     try:
         release = signing.release_certificate(args.pfx, args.password_file)
         if release is None:
@@ -64,7 +70,8 @@ def main():
         signer = signing.Signer(release.sign_options(), release.password,
                                 signing.timestamp_url(args.timestamp_url), TAG)
         names = sorted(n for n in os.listdir(args.folder)
-                       if n.lower().endswith(('.exe', '.dll')))
+                       if n.lower().endswith(('.exe', '.dll')) and n.lower() not in skip
+                       and (not only or n.lower() in only))
         stamped = 0
         for name in names:
             path = os.path.join(args.folder, name)

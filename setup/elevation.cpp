@@ -71,6 +71,32 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Whether the token holds the Administrators group, enabled: SYSTEM, the built-in
+// Administrator, an administrator with UAC switched off, or before Vista.
+bool HoldsAdministrators() {
+    using CheckFn = BOOL(WINAPI*)(HANDLE, PSID, PBOOL);
+    using AllocateFn = BOOL(WINAPI*)(PSID_IDENTIFIER_AUTHORITY, BYTE, DWORD, DWORD, DWORD, DWORD,
+                                     DWORD, DWORD, DWORD, DWORD, PSID*);
+    using FreeFn = PVOID(WINAPI*)(PSID);
+    auto check = SystemFunction<CheckFn>("advapi32.dll", "CheckTokenMembership");
+    auto allocate = SystemFunction<AllocateFn>("advapi32.dll", "AllocateAndInitializeSid");
+    auto free = SystemFunction<FreeFn>("advapi32.dll", "FreeSid");
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!check || !allocate || !free ||
+        !allocate(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                  &administrators))
+        return false;
+    BOOL member = FALSE;
+    const bool holds = check(nullptr, administrators, &member) && member;
+    free(administrators);
+    return holds;
+}
+
+}  // namespace
+
 DWORD CurrentElevationType() {
     using OpenProcessTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
     using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
@@ -82,8 +108,12 @@ DWORD CurrentElevationType() {
     ScopedHandle held(token);
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
     DWORD size = 0;
-    if (!getInformation(token, TokenElevationType, &type, sizeof type, &size)) return 0;
-    return static_cast<DWORD>(type);
+    const bool known = getInformation(token, TokenElevationType, &type, sizeof type, &size) != FALSE;
+    if (known && type != TokenElevationTypeDefault) return static_cast<DWORD>(type);
+    // A token that UAC did not split has an administrator's rights all the same when it
+    // holds the group: for what this program reads and opens, that is elevated.
+    if (HoldsAdministrators()) return TokenElevationTypeFull;
+    return known ? static_cast<DWORD>(type) : 0;
 }
 
 BOOL OpenThroughDesktopShell(const char* file) {

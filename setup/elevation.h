@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
-// The process token's elevation type (TokenElevationTypeFull = 2 when elevated); 0 where
-// the system cannot tell (the Windows 95 family, NT before Vista).
+// The process token's elevation type (TokenElevationTypeFull = 2 when elevated); also Full
+// for a token that UAC did not split but that holds the Administrators group (SYSTEM, the
+// built-in Administrator, UAC switched off, NT before Vista); 0 where the system cannot
+// tell (the Windows 95 family, NT 4).
 DWORD CurrentElevationType();
 
 // Opens the file with its default action through the desktop's shell view

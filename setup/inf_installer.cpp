@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ansi_path.h"
 #include "environment.h"
 #include "scoped_handle.h"
 #include "system_calls.h"
@@ -41,6 +42,15 @@ std::string InfFullPath() {
         const std::string path = stagedPackage + "\\" + kInfName;
         return path.size() < MAX_PATH ? path : std::string();
     }
+    if (IsWindowsNT()) {
+        // A folder that the code page cannot spell is named by its short form.
+        const std::wstring folder = CurrentFolderWide();
+        const std::string ansi = folder.empty() ? std::string() : AnsiPath(folder);
+        if (!ansi.empty()) {
+            const std::string path = ansi + "\\" + kInfName;
+            return path.size() < MAX_PATH ? path : std::string();
+        }
+    }
     char path[MAX_PATH] = {};
     DWORD length = GetFullPathNameA(kInfName, MAX_PATH, path, nullptr);
     if (length == 0 || length >= MAX_PATH) return std::string();
@@ -76,8 +86,12 @@ bool RunInfInstaller(const std::string& command) {
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
     PROCESS_INFORMATION started = {};
+    // The installer starts in the system folder: in the unpacked folder (Downloads, as a
+    // rule) a DLL that it loads by name could be the user's.
+    const std::string systemFolder = FolderText(SystemDir);
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
-                        nullptr, nullptr, &startup, &started))
+                        nullptr, systemFolder.empty() ? nullptr : systemFolder.c_str(), &startup,
+                        &started))
         return false;
     // Declared thread first: the process handle is closed first.
     ScopedHandle thread(started.hThread);

@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include <cstring>
-#include <optional>
+#include <memory>
 
+#include "ansi_path.h"
 #include "ask_user.h"
 #include "disk_info_verbs.h"
 #include "elevation.h"
@@ -14,12 +15,10 @@
 #include "install_check.h"
 #include "leftovers.h"
 #include "menu_registration.h"
-#include "payload_trust.h"
 #include "registration_removal.h"
 #include "run_state.h"
-#include "setup_file.h"
 #include "setup_texts.h"
-#include "staged_payload.h"
+#include "staged_package.h"
 #include "system_calls.h"
 #include "windows64.h"
 
@@ -47,13 +46,17 @@ std::string StartConfirmationText() {
            Texts::StartConfirmationFrenchAfter;
 }
 
-// Elevated, the readme opens through the user's own shell: whatever the user's .txt
-// association starts must not run with this program's rights.
+// Elevated, the readme opens through the user's own shell or not at all: whatever the
+// user's .txt association starts (HKCU\Software\Classes) must not run with this program's
+// rights.
 void OpenReadme() {
     if (QuietRun()) return;
     const std::string readme =
         FolderText(SystemDir) + "\\shellext\\vmxtool.txt";
-    if (RunsElevated() && SystemCalls.OpenThroughDesktopShell(readme.c_str())) return;
+    if (RunsElevated()) {
+        SystemCalls.OpenThroughDesktopShell(readme.c_str());
+        return;
+    }
     SystemCalls.ShellExecuteA(nullptr, nullptr, readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -62,16 +65,30 @@ std::string UntrustedPayloadText(const std::string& file) {
            file;
 }
 
-std::string FolderOf(const std::string& path) {
-    const std::string::size_type slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 }  // namespace
 
 void RunInstall() {
     FillSystemFolders();
     bool diskInfoWanted = false;
+    const std::string infPath = InfFullPath();
+    // Elevated, nothing that the user's other programs can write is read from here on: the
+    // package is copied and checked before the first box, and the installation works from
+    // the copy in a folder that only administrators change.
+    std::unique_ptr<StagedFolder> staged;
+    std::string installedInf = infPath;
+    // A setup program that carries its payload has unpacked and checked it already.
+    if (StagesPayload() && !PackageIsStaged()) {
+        StagingOutcome outcome = StagePackage(CurrentFolderWide(), BuiltInShippedPackage());
+        if (!outcome.folder) {
+            const std::string package = infPath.substr(0, infPath.rfind('\\') + 1);
+            Ask(UntrustedPayloadText(package + outcome.refused), MB_OK | MB_ICONERROR);
+            NoteFailure(ExitCode::Failed, "not the file that was shipped: " + outcome.refused);
+            NoteAskedRunFails();
+            return;
+        }
+        staged = std::move(outcome.folder);
+        installedInf = staged->File("vmxtool.inf");
+    }
     // An extension of another machine's code would be installed where Explorer cannot
     // load it, and listed as installed: refuse before anything changes.
     if (!PackageServesThisMachine()) {
@@ -80,30 +97,12 @@ void RunInstall() {
         return;
     }
 
-    const std::string infPath = InfFullPath();
-    if (!InfFileExists(infPath)) {
+    if (!InfFileExists(installedInf)) {
         Ask(MissingInfText(infPath), MB_OK | MB_ICONERROR);
         NoteFailure(ExitCode::Failed);
         return;
     }
     if (Ask(StartConfirmationText(), MB_OKCANCEL | MB_ICONINFORMATION) == IDCANCEL) return;
-    // Elevated, nothing that the user's other programs can write is read from here on: the
-    // installation works from a checked copy in a folder that only administrators change.
-    std::optional<StagedPayload> staged;
-    std::string installedInf = infPath;
-    if (StagesPayload() && !PackageIsStaged()) {
-        const std::string package = FolderOf(infPath);
-        staged.emplace(package);
-        const std::string untrusted =
-            FirstUntrustedPayloadFile(RunningProgramFile(), staged->Folder(), staged->Files());
-        if (!untrusted.empty()) {
-            Ask(UntrustedPayloadText(package + "\\" + untrusted), MB_OK | MB_ICONERROR);
-            NoteFailure(ExitCode::Failed, "not signed by the setup program's publisher: " + untrusted);
-            NoteAskedRunFails();
-            return;
-        }
-        installedInf = staged->File("vmxtool.inf");
-    }
     const char* offer =
         IsJapaneseSystem() ? Texts::DiskInfoOfferJapanese : Texts::DiskInfoOfferFrench;
     if (Ask(offer, MB_OKCANCEL | MB_ICONINFORMATION, DiskInfoAsked() ? IDOK : IDCANCEL) == IDOK)

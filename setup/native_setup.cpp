@@ -4,18 +4,18 @@
 
 #include <vector>
 
+#include "ansi_path.h"
 #include "command_line.h"
 #include "environment.h"
 #include "error_report.h"
 #include "errors.h"
 #include "exit_codes.h"
-#include "payload_trust.h"
 #include "run_options.h"
 #include "scoped_handle.h"
 #include "setup_file.h"
 #include "setup_log.h"
 #include "setup_texts.h"
-#include "staged_payload.h"
+#include "staged_package.h"
 #include "system_calls.h"
 #include "windows64.h"
 
@@ -107,18 +107,24 @@ int ReportMissing(const NativeSetup& program, const RunOptions& options) {
                   program.known, options);
 }
 
-// Elevated, the program started from the unpacked package is a copy in a folder that only
-// administrators can change, checked against this program's publisher. The installed copy
+// Elevated, the 64-bit program is started from a copy, checked against this program's
+// table, in a folder that only administrators can change; it stages the rest of the
+// package itself, from the current folder, before its first box. The installed copy
 // already lies in such a folder.
-int RunStagedNativeSetup(const NativeSetup& program, const std::string& ownPath,
+int RunStagedNativeSetup(const NativeSetup& program, const std::wstring& packageFolder,
                          const char* commandLine, const RunOptions& options) {
     if (!IsX64Program(program.reached)) return ReportMissing(program, options);
-    StagedPayload staged(FolderOf(program.reached), {"vmxinst64.exe"});
-    if (staged.Files().empty()) return ReportMissing(program, options);
-    if (!FirstUntrustedPayloadFile(ownPath, staged.Folder(), staged.Files()).empty())
+    const ShippedPackage shipped = BuiltInShippedPackage();
+    ShippedPackage setup64;
+    setup64.publisherKey = shipped.publisherKey;
+    if (const ShippedFile* file = shipped.Find("vmxinst64.exe")) setup64.files.push_back(*file);
+    const StagingOutcome staged = StagePackage(packageFolder, setup64);
+    if (!staged.folder)
         return Report(Texts::UntrustedPayloadFrench, Texts::UntrustedPayloadJapanese,
-                      program.known, options);
-    return RunNativeSetup({staged.File("vmxinst64.exe"), program.known}, commandLine, options);
+                      FolderOf(program.known) + "\\" + staged.refused, options);
+    const std::string copy = staged.folder->File("vmxinst64.exe");
+    if (GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return ReportMissing(program, options);
+    return RunNativeSetup({copy, program.known}, commandLine, options);
 }
 
 }  // namespace
@@ -175,15 +181,16 @@ int HandOverTo64BitSetup(const char* commandLine, const RunOptions& options) {
     const NativeSetup program = NativeSetupFor(ownPath, FolderText(SystemDir), Wow64SystemFolder());
     if (!StagesPayload() || !SameFolder(FolderOf(program.reached), FolderOf(ownPath)))
         return RunNativeSetup(program, commandLine, options);
+    const std::wstring package = WideFolderOf(RunningProgramFileWide());
     if (!options.quiet) {
         int exitCode = ExitCode::ErrorReported;
         const int reported = RunWithErrorReport(
-            [&] { exitCode = RunStagedNativeSetup(program, ownPath, commandLine, options); });
+            [&] { exitCode = RunStagedNativeSetup(program, package, commandLine, options); });
         return reported ? reported : exitCode;
     }
     // Quiet, the error that the report would show goes into the log instead.
     try {
-        return RunStagedNativeSetup(program, ownPath, commandLine, options);
+        return RunStagedNativeSetup(program, package, commandLine, options);
     } catch (const Exception& error) {
         const std::string text =
             DefaultErrorReportText(error.ClassName(), error.Message(), error.RaiseAddress());

@@ -8,6 +8,9 @@
 // The running program's own file, as Windows started it; empty when the path does not fit
 // in MAX_PATH characters.
 std::string RunningProgramFile();
+// The same in UTF-16 on the NT family, where a folder outside the code page can be named;
+// empty elsewhere.
+std::wstring RunningProgramFileWide();
 
 // SystemDir + "\Shellext\vmxinst.exe": the path that the user is told about.
 std::string SetupFilePath();

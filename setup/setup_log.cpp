@@ -45,6 +45,47 @@ std::string ToUtf8(const std::string& bytes, UINT codePage) {
     return utf8;
 }
 
+bool IsAbsolute(const std::string& path) {
+    const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    const bool share = path.size() >= 3 && path[0] == '\\' && path[1] == '\\';
+    return drive || share;
+}
+
+// Whether one of the folders on the path is a junction or a symbolic link, which the
+// elevated program would follow into a folder that its user cannot write.
+bool ThroughReparsePoint(const std::string& path) {
+    for (std::string::size_type slash = path.find('\\', 3); slash != std::string::npos;
+         slash = path.find('\\', slash + 1)) {
+        const DWORD attributes = GetFileAttributesA(path.substr(0, slash).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return true;
+    }
+    return false;
+}
+
+// The log is written elevated to a path that the user chose: a relative path would land
+// in whatever the current folder is, and a link on the way (a junction, a symbolic or a
+// hard link) would make this program write a file that its user cannot. Both are refused;
+// nothing is truncated before the file is known to be the one named.
+HANDLE OpenLogFile(const std::string& path, bool anew) {
+    if (!IsWindowsNT()) {
+        return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           anew ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (!IsAbsolute(path) || ThroughReparsePoint(path)) return INVALID_HANDLE_VALUE;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return file;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(file, &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || information.nNumberOfLinks > 1 ||
+        (anew && !SetEndOfFile(file))) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
 }  // namespace
 
 SetupLog::~SetupLog() {
@@ -53,8 +94,7 @@ SetupLog::~SetupLog() {
 
 bool SetupLog::Open(const std::string& path) {
     // Others may read it while the run goes on; nobody else writes into it.
-    file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    file_ = OpenLogFile(path, true);
     return IsOpen();
 }
 
@@ -64,8 +104,7 @@ void SetupLog::Line(const std::string& utf8) {
 
 void AppendLogLine(const std::string& path, const std::string& utf8) {
     if (path.empty()) return;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenLogFile(path, false);
     if (file == INVALID_HANDLE_VALUE) return;
     if (SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER)
         WriteAll(file, Stamped(utf8));

@@ -1,8 +1,16 @@
 #include "single_instance.h"
 
+// clang-format off
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+// clang-format on
+
 #include "system_calls.h"
+#include "system_function.h"
 
 const char kSetupMutexName[] = "Global\\VelluMax.Setup";
+const char kSetupMutexAccess[] = "O:BAD:(A;;0x1f0001;;;BA)(A;;0x1f0001;;;SY)";
 
 namespace {
 
@@ -11,11 +19,55 @@ namespace {
 const int kPauses = 10;
 const DWORD kPauseMs = 500;
 
-HANDLE OpenOrCreate(const char* name) {
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+// The lock's owner and access list: owned by the Administrators group, which only an
+// administrator's token can give as owner, so that a mutex of the same name made
+// beforehand by a standard user is told apart from the lock of another setup run.
+class LockSecurity {
+public:
+    LockSecurity() {
+        using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
+        auto convert = SystemFunction<ConvertFn>(
+            "advapi32.dll", "ConvertStringSecurityDescriptorToSecurityDescriptorA");
+        if (!convert || !convert(kSetupMutexAccess, SDDL_REVISION_1, &descriptor_, nullptr))
+            descriptor_ = nullptr;
+    }
+    ~LockSecurity() {
+        if (descriptor_) LocalFree(descriptor_);
+    }
+    LockSecurity(const LockSecurity&) = delete;
+    LockSecurity& operator=(const LockSecurity&) = delete;
+    PSECURITY_DESCRIPTOR Get() const { return descriptor_; }
+
+private:
+    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+};
+
+// Whether the mutex is owned by Administrators or SYSTEM: made by a setup run, not by a
+// program of a standard user.
+bool OwnedByAdministrators(HANDLE mutex) {
+    using InfoFn = DWORD(WINAPI*)(HANDLE, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID*, PSID*, PACL*,
+                                  PACL*, PSECURITY_DESCRIPTOR*);
+    using WellKnownFn = BOOL(WINAPI*)(PSID, WELL_KNOWN_SID_TYPE);
+    auto info = SystemFunction<InfoFn>("advapi32.dll", "GetSecurityInfo");
+    auto wellKnown = SystemFunction<WellKnownFn>("advapi32.dll", "IsWellKnownSid");
+    if (!info || !wellKnown) return true;  // NT 4: nothing to tell them apart with
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (info(mutex, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+             &descriptor) != ERROR_SUCCESS)
+        return false;
+    const bool administrators = owner && (wellKnown(owner, WinBuiltinAdministratorsSid) ||
+                                          wellKnown(owner, WinLocalSystemSid));
+    LocalFree(descriptor);
+    return administrators;
+}
+
+HANDLE OpenOrCreate(const char* name, const LockSecurity& security) {
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.Get(), FALSE};
+    HANDLE mutex = CreateMutexA(security.Get() ? &attributes : nullptr, FALSE, name);
     // Made by another user whose rights do not give us everything: waiting is enough.
     if (!mutex && GetLastError() == ERROR_ACCESS_DENIED)
-        mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+        mutex = OpenMutexA(SYNCHRONIZE | READ_CONTROL, FALSE, name);
     return mutex;
 }
 
@@ -33,9 +85,16 @@ SetupLock::SetupLock(SetupLock&& other) noexcept : mutex_(other.mutex_), held_(o
 
 SetupLock TakeSetupLock() {
     SetupLock lock;
-    lock.mutex_ = OpenOrCreate(kSetupMutexName);
+    const LockSecurity security;
+    lock.mutex_ = OpenOrCreate(kSetupMutexName, security);
     // Systems before terminal services know no "Global\" namespace.
-    if (!lock.mutex_) lock.mutex_ = OpenOrCreate(kSetupMutexName + 7);
+    if (!lock.mutex_) lock.mutex_ = OpenOrCreate(kSetupMutexName + 7, security);
+    // A mutex of the name that a standard user made is no setup run: it must not keep every
+    // installation waiting. The run goes on unguarded, as without any mutex.
+    if (lock.mutex_ && security.Get() && !OwnedByAdministrators(lock.mutex_)) {
+        CloseHandle(lock.mutex_);
+        lock.mutex_ = nullptr;
+    }
     // No mutex at all (out of resources): nothing to guard with, and nothing to wait for.
     if (!lock.mutex_) {
         lock.held_ = true;

@@ -8,13 +8,15 @@
 #include <vector>
 
 #include "scoped_handle.h"
+#include "system_library.h"
 
 namespace {
 
-// crypt32.dll looked up at run time: the Windows 95 family and NT 4 may lack it.
+// crypt32.dll looked up at run time, from the system folder: the Windows 95 family and
+// NT 4 may lack it.
 class CryptLibrary {
 public:
-    CryptLibrary() : module_(LoadLibraryA("crypt32.dll")) {
+    CryptLibrary() : module_(LoadLibraryA(SystemLibraryPath("crypt32.dll").c_str())) {
         open = Function<decltype(&CertOpenStore)>("CertOpenStore");
         close = Function<decltype(&CertCloseStore)>("CertCloseStore");
         create = Function<decltype(&CertCreateCertificateContext)>("CertCreateCertificateContext");

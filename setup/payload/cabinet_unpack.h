@@ -9,7 +9,8 @@
 #include <string>
 
 // Creates a new file of that name in the staged folder, with the folder's access list, and
-// counts it for the folder's removal; INVALID_HANDLE_VALUE when it cannot.
+// counts it for the folder's removal (StagedFolder::NewFile); INVALID_HANDLE_VALUE when
+// it cannot.
 using CreateStagedFile = std::function<HANDLE(const std::string& name)>;
 
 // File name -> lower-case hexadecimal SHA-256, read from lines "<digest>  <name>" as

@@ -10,11 +10,9 @@
 #include "exit_codes.h"
 #include "inf_installer.h"
 #include "install.h"
-#include "payload_trust.h"
 #include "run_state.h"
-#include "setup_file.h"
 #include "setup_texts.h"
-#include "staged_payload.h"
+#include "staged_folder.h"
 
 namespace {
 
@@ -31,23 +29,6 @@ ResourceBytes OwnResource(const char* name) {
     const void* data = loaded ? LockResource(loaded) : nullptr;
     if (!data) return {};
     return {static_cast<const char*>(data), SizeofResource(nullptr, found)};
-}
-
-// The program's own file, to name it in the box and to read its signature. Through the
-// wide name and its short form: the file may lie in a folder whose name is outside the
-// code page, which the "A" name would give as question marks.
-std::string OwnFileA() {
-    wchar_t wide[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, wide, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::string();
-    wchar_t shortName[MAX_PATH] = {};
-    const DWORD shortLength = GetShortPathNameW(wide, shortName, MAX_PATH);
-    const wchar_t* use = shortLength > 0 && shortLength < MAX_PATH ? shortName : wide;
-    char narrow[MAX_PATH] = {};
-    BOOL lossy = FALSE;
-    if (!WideCharToMultiByte(CP_ACP, 0, use, -1, narrow, MAX_PATH, nullptr, &lossy) || lossy)
-        return std::string();
-    return narrow;
 }
 
 std::string LastPart(const std::string& path) {
@@ -82,27 +63,20 @@ void RunEmbeddedInstall() {
     // Straight into a folder that only administrators change: nothing of the payload is
     // ever written where the user's other programs could swap it, and the temporary
     // folder of the user gets nothing.
-    StagedPayload staged{StagedPayload::Empty{}};
+    StagedFolder staged;
     const ResourceBytes cabinet = OwnResource(VMX_PAYLOAD_CABINET);
     const ResourceBytes recorded = OwnResource(VMX_PAYLOAD_SUMS);
     const PayloadSums sums = ReadPayloadSums(std::string(recorded.data ? recorded.data : "", recorded.size));
     std::string faulty;
     const CreateStagedFile create = [&staged](const std::string& name) {
-        return staged.CreateStagedFile(name);
+        return staged.NewFile(name);
     };
     if (!UnpackCheckedCabinet(cabinet.data, cabinet.size, sums, create, faulty)) {
         RefuseDamagedPayload(faulty, "the carried payload is damaged");
         return;
     }
-    // With a release certificate its programs and DLLs carry the publisher's signature as
-    // well, as those of the unpacked package do.
-    std::string own = OwnFileA();
-    if (own.empty()) own = RunningProgramFile();
-    const std::string untrusted = FirstUntrustedPayloadFile(own, staged.Folder(), staged.Files());
-    if (!untrusted.empty()) {
-        RefuseDamagedPayload(untrusted, "not signed by the setup program's publisher");
-        return;
-    }
-    const ScopedStagedPackage package(staged.Folder());
+    // No signature of its own is checked per file: everything installed came out of this
+    // program's image, which the one signature of the setup file covers, digests included.
+    const ScopedStagedPackage package(staged.Path());
     RunInstall();
 }

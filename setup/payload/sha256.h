@@ -1,26 +1,22 @@
-// SHA-256 through the system's own CryptoAPI provider, fed piece by piece as data arrives.
+// SHA-256 (FIPS 180-4), in the program itself: the hash of what was shipped must be the
+// same on every Windows the setup program runs on, including those whose crypto providers
+// know no SHA-256.
 #pragma once
-
-#include <windows.h>
-#include <wincrypt.h>
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 class Sha256 {
 public:
     Sha256();
-    ~Sha256();
-    Sha256(const Sha256&) = delete;
-    Sha256& operator=(const Sha256&) = delete;
-
     void Add(const void* data, size_t size);
-    // The digest; all zero when the system offers no SHA-256 or a piece could not be
-    // hashed, which matches no recorded digest.
     std::array<unsigned char, 32> Finish();
 
 private:
-    HCRYPTPROV provider_ = 0;
-    HCRYPTHASH hash_ = 0;
-    bool failed_ = false;
+    void Block(const unsigned char* block);
+    uint32_t state_[8];
+    unsigned char buffer_[64];
+    size_t buffered_ = 0;
+    uint64_t length_ = 0;
 };

@@ -247,8 +247,9 @@ kill_windows() {
 
 # ---- the user's steps ----
 PACKAGE_DIR_WIN='C:\users\Public\Downloads\VelluMax'
+# PACKAGE_IN names a folder under Downloads to unpack into instead (a user name, say).
 unpack_package() {
-  PACKAGE_DIR=$WINEPREFIX/drive_c/users/Public/Downloads/VelluMax
+  PACKAGE_DIR=$WINEPREFIX/drive_c/users/Public/Downloads/${PACKAGE_IN:+$PACKAGE_IN/}VelluMax
   rm -rf "$PACKAGE_DIR" && mkdir -p "$PACKAGE_DIR"
   (cd "$PACKAGE_DIR" && unzip -q "$ZIP")
 }
@@ -264,16 +265,20 @@ install_product() {  # install_product <log> <answer to the offer> [keep: the un
   fi
   STARTED=${run[1]}
   grep -qx "$STARTED" "$WORK/started.txt" || echo "$STARTED" >>"$WORK/started.txt"
-  local offer=$2 mark=$WINEPREFIX/drive_c/e2e/offer-shown
-  if [ -n "${SWAP_AT_OFFER:-}" ]; then
-    # Another program of the user's swaps the 64-bit extension in the unpacked folder while
-    # the offer is on the screen: after the start confirmation, before the INF file runs.
-    offer="$2+C:\\e2e\\offer-shown"
+  local start=OK mark=$WINEPREFIX/drive_c/e2e/start-shown
+  if [ -n "${SWAP_AT_START:-}" ]; then
+    # Other programs of the user's swap an extension, the INF file and the readme in the
+    # unpacked folder while the start confirmation waits for the user: the package was
+    # copied and checked before that box, and only the copy is installed.
+    start="OK+C:\\e2e\\start-shown"
     rm -f "$mark"
     (for _ in $(seq 1 900); do [ -e "$mark" ] && break; sleep 0.1; done
-     printf 'planted by another program' >"$PACKAGE_DIR/$SWAP_AT_OFFER") &
+     printf 'planted by another program' >"$PACKAGE_DIR/$SWAP_AT_START"
+     printf 'a readme planted by another program' >"$PACKAGE_DIR/vmxtool.txt"
+     printf '%s\r\n' '[Version]' 'Signature="$Windows NT$"' '[DefaultInstall]' 'AddReg=Planted' \
+       '[Planted]' 'HKLM,Software\VelluMaxPlanted,Written,,1' >"$PACKAGE_DIR/vmxtool.inf") &
   fi
-  answer_boxes "$1" OK "$offer"
+  answer_boxes "$1" "$start" "$2"
   (cd "$PACKAGE_DIR" && WINEDEBUG=$trace run_wine "${run[@]}" >"$WORK/install.out" 2>&1)
   INSTALL_RC=$?
   wait "$ANSWERER_PID"
@@ -538,14 +543,20 @@ scenario_nt() {  # scenario_nt win64|win32
   else
     say "-- 1. The user unpacks $(basename "$ZIP") into $PACKAGE_DIR_WIN and runs vmxinst64.exe (vmxinst.exe would start it, but $NO32)"
   fi
-  if [ "$1" = win64 ]; then SWAP_AT_OFFER=vmxtool64.dll; else SWAP_AT_OFFER=vmxtool.dll; fi
+  if [ "$1" = win64 ]; then SWAP_AT_START=vmxtool64.dll; else SWAP_AT_START=vmxtool.dll; fi
   install_product install.log OK
   expect_eq "$t: installer exit code ($STARTED)" 0 "$INSTALL_RC"
-  expect_eq "$t: the extension swapped in the unpacked folder after the confirmation" \
-    "planted by another program" "$(cat "$PACKAGE_DIR/$SWAP_AT_OFFER")"
+  expect_eq "$t: the extension swapped in the unpacked folder at the start confirmation" \
+    "planted by another program" "$(cat "$PACKAGE_DIR/$SWAP_AT_START")"
   expect_true "$t: what was installed is what was shipped, taken before the swap" \
-    "unzip -p '$ZIP' '$SWAP_AT_OFFER' | cmp -s - '$(unix_of "$NATIVE")/vmxtool.dll'"
-  SWAP_AT_OFFER=
+    "unzip -p '$ZIP' '$SWAP_AT_START' | cmp -s - '$(unix_of "$NATIVE")/vmxtool.dll'"
+  expect_true "$t: the readme installed is the shipped one, not the swapped one" \
+    "unzip -p '$ZIP' vmxtool.txt | cmp -s - '$(unix_of "$NATIVE")/vmxtool.txt'"
+  expect_eq "$t: no key of the swapped INF file written" "<missing>" \
+    "$(reg_value "$NATIVE" 'HKLM\Software\VelluMaxPlanted' Written)"
+  SWAP_AT_START=
+  expect_eq "$t: no staged copy left in the Windows temporary folder" "" \
+    "$(ls "$WINEPREFIX/drive_c/windows/temp" 2>/dev/null | grep -i '^VelluMax-')"
   if [ "$1" = win64 ] && runs_32bit; then
     # Elevated, it starts a checked copy in a folder of its own under the Windows temporary
     # folder, not the file in Downloads.
@@ -748,6 +759,10 @@ held_story() {
   hold_extensions old
   unpack_package
   for f in vmxtool.dll vmxtool64.dll; do printf 'new build' >>"$PACKAGE_DIR/$f"; done
+  # A new build's package: its setup programs sealed over its files, as packaging does.
+  for f in vmxinst64.exe vmxinst.exe; do
+    python3 "$(dirname "$0")/../../package/seal_payload.py" "$PACKAGE_DIR" "$f" >/dev/null
+  done
   install_product upgrade.log CANCEL keep
   expect_eq "$t: upgrade installer exit code" 0 "$INSTALL_RC"
   pending=$(pending_now)
@@ -829,9 +844,13 @@ scenario_upgrade() {
   install_product first.log OK
   expect_eq "$t: first installation" 0 "$INSTALL_RC"
   kill_windows
-  install_product second.log CANCEL
-  expect_eq "$t: second installation" 0 "$INSTALL_RC"
+  # The second time from a folder whose name the French code page cannot spell, as under a
+  # user name in Cyrillic: reached all the same.
+  PACKAGE_IN='Дмитрий' install_product second.log CANCEL
+  expect_eq "$t: second installation, from a Cyrillic folder" 0 "$INSTALL_RC"
   expect_eq "$t: second installation asked twice" 2 "$(boxes second.log | grep -c '^BOX ')"
+  expect_eq "$t: the Cyrillic folder's start confirmation" "${INSTALL_BOXES_FR[0]}" \
+    "$(boxes second.log | sed -nE '1{s/^BOX //; s/ answer=[A-Z]+$//; p}')"
   kill_windows
   check_installed "$t"
   expect_true "$t: declined offer removed the earlier verbs" \

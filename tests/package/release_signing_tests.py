@@ -5,7 +5,8 @@ signature that `osslsigncode verify` accepts, timestamped by the configured serv
 one, answering with openssl's own time-stamping); a server that cannot be reached or fails
 leaves them signed without a timestamp and with a warning; without a certificate nothing is signed and one line says so; a
 wrong password or a package signed by another certificate stops the release; SHA256SUMS
-lists every file of the zip.
+lists every file of the zip; the two setup programs, sealed and signed in packaging's
+order, each list every shipped file as it finally is.
 
     release_signing_tests.py <file to sign>... [-- unittest args]"""
 import hashlib
@@ -21,6 +22,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 PACKAGE_SOURCE = os.path.join(os.path.dirname(os.path.dirname(HERE)), 'package')
 SIGN_RELEASE = os.path.join(PACKAGE_SOURCE, 'sign_release.py')
+SEAL_PAYLOAD = os.path.join(PACKAGE_SOURCE, 'seal_payload.py')
 WRITE_SUMS = os.path.join(PACKAGE_SOURCE, 'write_sums.py')
 MAKE_PACKAGE = os.path.join(PACKAGE_SOURCE, 'msix', 'make_package.py')
 PASSWORD = 'test only, made for this run'
@@ -220,6 +222,41 @@ class ReleaseSigning(unittest.TestCase):
                 self.assertTrue(ok, text)
                 self.assertIn('Release test', text)
         self.assertEqual(digest(os.path.join(stage, 'readme.txt')), readme)
+
+    def test_sealed_in_packaging_order_each_setup_program_lists_the_final_files(self):
+        if 'vmxinst.exe' not in [os.path.basename(b) for b in BINARIES]:
+            self.skipTest('this build makes no setup program')
+        stage = self.stage(self.release_package)
+        shutil.copy(os.path.join(stage, 'vmxinst.exe'), os.path.join(stage, 'vmxinst64.exe'))
+        steps = [[SIGN_RELEASE, stage, '--skip=vmxinst.exe,vmxinst64.exe'],
+                 [SEAL_PAYLOAD, stage, 'vmxinst64.exe'],
+                 [SIGN_RELEASE, stage, '--only=vmxinst64.exe'],
+                 [SEAL_PAYLOAD, stage, 'vmxinst.exe'],
+                 [SIGN_RELEASE, stage, '--only=vmxinst.exe']]
+        for step in steps:
+            code, out, err = run([sys.executable] + step, self.release_env)
+            self.assertEqual(code, 0, out + err)
+        sys.path.insert(0, PACKAGE_SOURCE)
+        import seal_payload
+        code, key_pem, err = run(['openssl', 'x509', '-in', self.ca, '-noout', '-pubkey'])
+        spki = subprocess.run(['openssl', 'pkey', '-pubin', '-outform', 'DER'],
+                              input=key_pem.encode(), stdout=subprocess.PIPE).stdout
+        final = {}
+        for name in os.listdir(stage):
+            with open(os.path.join(stage, name), 'rb') as f:
+                final[name] = f.read()
+        for program, without_table in [('vmxinst64.exe', {'vmxinst.exe', 'vmxinst64.exe'}),
+                                       ('vmxinst.exe', {'vmxinst.exe'})]:
+            with self.subTest(program):
+                self.assertTrue(verify(os.path.join(stage, program), self.ca)[0])
+                key, entries = seal_payload.read_table(final[program], program)
+                self.assertEqual(key, hashlib.sha256(spki).digest())
+                self.assertEqual(sorted(entries), sorted(final))
+                for name, (flags, sha) in entries.items():
+                    expected = (seal_payload.digest_without_table(final[name], name)
+                                if name in without_table else hashlib.sha256(final[name]).digest())
+                    self.assertEqual((flags, sha.hex()), (int(name in without_table), expected.hex()),
+                                     '%s as %s lists it' % (name, program))
 
     def test_timestamps_from_the_configured_server(self):
         # (whether the server fails, the warning expected, how many get a timestamp)

@@ -69,6 +69,7 @@ DPI_SETTINGS = [
 ]
 
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, NO_SEH = 0x40, 0x20, 0x100, 0x400
+TERMINAL_SERVER_AWARE = 0x8000
 SCN_EXECUTE, SCN_WRITE = 0x20000000, 0x80000000
 
 
@@ -255,6 +256,11 @@ def main():
                   "DllCharacteristics %#x" % dc)
         else:
             check(dc & NO_SEH, "%s says NO_SEH" % name, "DllCharacteristics %#x" % dc)
+        if name.lower() == "vmxinst.exe":
+            # On a terminal server GetWindowsDirectory must give the machine's folder, where
+            # the elevated run stages its payload, not the user's own Windows folder.
+            check(dc & TERMINAL_SERVER_AWARE, "%s is terminal-server aware" % name,
+                  "DllCharacteristics %#x" % dc)
         wx = [s[0] for s in img.sections if s[4] & SCN_EXECUTE and s[4] & SCN_WRITE]
         check(not wx, "%s has no section both writable and executable" % name,
               "writable and executable: " + ", ".join(wx))

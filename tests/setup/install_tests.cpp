@@ -10,6 +10,7 @@
 #include "flow_test_support.h"
 #include "scripted_user.h"
 #include "setup_test_support.h"
+#include "setup_texts.h"
 #include "startup.h"
 #include "test_files.h"
 
@@ -244,8 +245,8 @@ TEST_F(Installation, AcceptedOfferWritesTheVerbsAndTheInfInstallsBeforeTheReadme
     }
 }
 
-// Elevated, the readme opens through the user's own shell, unelevated; where that shell
-// cannot be asked, and whenever the program is not elevated, as it always did.
+// Elevated, the readme opens through the user's own shell, unelevated, or not at all: the
+// user's association for .txt files never runs elevated. Unelevated, as it always did.
 TEST_F(Installation, TheReadmeOpensAsTheUserWhenElevated) {
     flowtest::InstallSource source;
     flowtest::ScopedCurrentDirectory current(source.Folder());
@@ -256,7 +257,7 @@ TEST_F(Installation, TheReadmeOpensAsTheUserWhenElevated) {
         Calls readme;
     } roads[] = {
         {TokenElevationTypeFull, TRUE, {ReadmeAsUser()}},
-        {TokenElevationTypeFull, FALSE, {ReadmeAsUser(), ReadmeOpening()}},
+        {TokenElevationTypeFull, FALSE, {ReadmeAsUser()}},
         {TokenElevationTypeLimited, TRUE, {ReadmeOpening()}},
         {TokenElevationTypeDefault, TRUE, {ReadmeOpening()}},
         {0, TRUE, {ReadmeOpening()}},  // a system that cannot tell
@@ -273,6 +274,26 @@ TEST_F(Installation, TheReadmeOpensAsTheUserWhenElevated) {
         expected.insert(expected.end(), road.readme.begin(), road.readme.end());
         EXPECT_EQ(expected, script_.calls);
     }
+}
+
+// Elevated, the package is copied and checked before the first box: a file that is not
+// what the build shipped stops the run in one box naming it, and nothing changes.
+TEST_F(Installation, ElevatedAFileThatWasNotShippedStopsTheRunBeforeTheFirstBox) {
+    PlantEarlierInstallation();
+    flowtest::InstallSource source;
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    vmxtest::WriteFileBytes(source.File("vmxtool.dll"), "planted by another program");
+    script_.answers = {IDOK, IDOK, IDOK};
+    script_.elevation = TokenElevationTypeFull;
+
+    EXPECT_EQ(1, Install());
+
+    const std::string text = (JapaneseRun() ? Texts::UntrustedPayloadJapanese : Texts::UntrustedPayloadFrench) +
+                             source.File("vmxtool.dll");
+    EXPECT_EQ(Calls{BoxLine(0x10, Caption(), text)}, script_.calls);
+    EXPECT_TRUE(EarlierMarkLeft()) << "the earlier registration was removed";
+    for (const std::string& folder : flowtest::ShellextFolders())
+        EXPECT_FALSE(vmxtest::FileExists(folder + "\\vmxtool.dll")) << "installed into " << folder;
 }
 
 // Windows on ARM would get an extension that its Explorer cannot load, listed as

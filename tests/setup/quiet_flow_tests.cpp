@@ -4,7 +4,17 @@
 // while one is at work is a real child process. Runs in French, Japanese and English.
 #include <gtest/gtest.h>
 
+// clang-format off
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+#include <winioctl.h>
+// clang-format on
+
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -318,6 +328,8 @@ TEST_F(QuietRuns, ACommandLineThatCannotBeReadOrALogThatCannotBeWrittenChangesNo
         {"/log /quiet", 87, ""},
         {"/quiet /log \"\"", 87, ""},
         {"/quiet /log C:\\no\\such\\folder\\setup.log", 1622, ""},
+        // Relative: written elevated into whatever the current folder is.
+        {"/quiet /log setup.log", 1622, ""},
     };
     for (const CommandLineCase& c : cases) {
         SCOPED_TRACE(c.switches);
@@ -340,6 +352,50 @@ TEST_F(QuietRuns, ACommandLineThatCannotBeReadOrALogThatCannotBeWrittenChangesNo
     // A folder where the log file should be: nothing runs either.
     EXPECT_EQ(1622, Run("vmxinst.exe /quiet" + folderAsLog));
     EXPECT_TRUE(NothingInstalled());
+    EXPECT_FALSE(vmxtest::FileExists(source.File("setup.log"))) << "the relative log was written";
+}
+
+// A junction (or, where only that can be made, a symbolic link): a folder that the user
+// can write, pointing where the user cannot.
+bool MakeJunction(const std::string& link, const std::string& target) {
+    if (!CreateDirectoryA(link.c_str(), nullptr)) return false;
+    HANDLE folder = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    const std::wstring substitute = L"\\??\\" + std::wstring(target.begin(), target.end());
+    const USHORT bytes = static_cast<USHORT>(substitute.size() * sizeof(wchar_t));
+    std::vector<BYTE> buffer(8 + 8 + bytes + 2 * sizeof(wchar_t));
+    auto* header = reinterpret_cast<USHORT*>(buffer.data());
+    *reinterpret_cast<DWORD*>(buffer.data()) = IO_REPARSE_TAG_MOUNT_POINT;
+    header[2] = static_cast<USHORT>(buffer.size() - 8);                  // data length
+    header[4] = 0;                                                       // substitute offset
+    header[5] = bytes;                                                   // substitute length
+    header[6] = static_cast<USHORT>(bytes + sizeof(wchar_t));            // print name offset
+    header[7] = 0;                                                       // print name length
+    std::memcpy(buffer.data() + 16, substitute.data(), bytes);
+    DWORD returned = 0;
+    const BOOL made = DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                                      static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+    CloseHandle(folder);
+    if (!made && RemoveDirectoryA(link.c_str()))  // a symbolic link to the folder, then
+        CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    const DWORD attributes = GetFileAttributesA(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+TEST_F(QuietRuns, ALogThroughAJunctionIsNotWritten) {
+    flowtest::InstallSource source;
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    vmxtest::TempFolder target("vmxtarget");
+    const std::string link = logs_.File("link");
+    if (!MakeJunction(link, target.Path())) {
+        RemoveDirectoryA(link.c_str());
+        GTEST_SKIP() << "Wine cannot make a junction here";
+    }
+    EXPECT_EQ(1622, Run("vmxinst.exe /quiet /log " + link + "\\setup.log"));
+    EXPECT_TRUE(NothingInstalled());
+    EXPECT_FALSE(vmxtest::FileExists(target.File("setup.log"))) << "written through the junction";
+    RemoveDirectoryA(link.c_str());
 }
 
 // An interactive run with /log writes the answers the user gave.
@@ -403,6 +459,84 @@ private:
     std::string log_;
     HANDLE process_;
 };
+
+DWORD WINAPI RunBody(void* body) {
+    (*static_cast<std::function<void()>*>(body))();
+    return 0;
+}
+
+std::string UserSid() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return std::string();
+    BYTE buffer[256];
+    DWORD size = 0;
+    std::string text;
+    char* sid = nullptr;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
+        text = sid;
+        LocalFree(sid);
+    }
+    CloseHandle(token);
+    return text;
+}
+
+// A standard user's program makes the lock's mutex first and holds it: owned by the user,
+// not by Administrators. The deployment goes on instead of ending with 1618.
+TEST_F(QuietRuns, ALockMadeByAStandardUserDoesNotBlockTheRun) {
+    flowtest::InstallSource source;
+    flowtest::ScopedCurrentDirectory current(source.Folder());
+    const std::string owner = UserSid();
+    ASSERT_FALSE(owner.empty());
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        ("O:" + owner + "D:(A;;GA;;;WD)").c_str(), SDDL_REVISION_1, &descriptor, nullptr));
+    HANDLE held = CreateEvent(nullptr, TRUE, FALSE, nullptr), release = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    std::string ownerRead;
+    std::function<void()> hold = [&] {
+        SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+        HANDLE mutex = CreateMutexA(&attributes, TRUE, "Global\\VelluMax.Setup");
+        PSECURITY_DESCRIPTOR read = nullptr;
+        PSID sid = nullptr;
+        char* text = nullptr;
+        if (mutex && GetSecurityInfo(mutex, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &sid, nullptr,
+                                     nullptr, nullptr, &read) == ERROR_SUCCESS &&
+            ConvertSidToStringSidA(sid, &text)) {
+            ownerRead = text;
+            LocalFree(text);
+        }
+        if (read) LocalFree(read);
+        SetEvent(held);
+        WaitForSingleObject(release, 60000);
+        if (mutex) {
+            ReleaseMutex(mutex);
+            CloseHandle(mutex);
+        }
+    };
+    // The mutex belongs to the thread that holds it: not the one that runs the setup flow.
+    HANDLE squatter = CreateThread(nullptr, 0, &RunBody, &hold, 0, nullptr);
+    ASSERT_NE(nullptr, squatter);
+    auto join = [&] {
+        SetEvent(release);
+        WaitForSingleObject(squatter, 60000);
+        CloseHandle(squatter);
+    };
+    WaitForSingleObject(held, 60000);
+    if (ownerRead != owner) {
+        join();
+        LocalFree(descriptor);
+        GTEST_SKIP() << "Wine does not keep the mutex's owner: " << ownerRead;
+    }
+    const int exitCode = Run("vmxinst.exe /quiet /log " + log_);
+    join();
+    LocalFree(descriptor);
+    CloseHandle(held);
+    CloseHandle(release);
+    EXPECT_EQ(0, exitCode);
+    EXPECT_TRUE(ProductInstalled());
+    EXPECT_EQ(script_.calls.end(), std::find(script_.calls.begin(), script_.calls.end(), "sleep 500"))
+        << "it waited for the user's mutex";
+}
 
 TEST_F(QuietRuns, ASecondRunWhileOneIsAtWorkWaitsAShortWhileAndChangesNothing) {
     flowtest::InstallSource source;

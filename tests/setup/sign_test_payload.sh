@@ -2,8 +2,10 @@
 # sign_test_payload.sh <out dir> <name=file>...
 # Makes two code-signing certificates for the test alone, publishers A and B, and signs a
 # copy of each file with each: <out>/A/<name>, <out>/B/<name>; <out>/tampered/<name> is A's
-# copy with one byte changed after signing. The private keys are deleted once the copies
-# are signed: nothing else can ever be signed with them.
+# copy with one byte changed after signing; <out>/<who>.key holds the SHA-256 of each
+# publisher's public key (SubjectPublicKeyInfo, DER) in hex, as a sealed release carries
+# it. The private keys are deleted once the copies are signed: nothing else can ever be
+# signed with them.
 set -eu
 out=$1
 shift
@@ -16,6 +18,8 @@ for who in A B; do
     -addext "extendedKeyUsage=codeSigning" 2>/dev/null
   openssl pkcs12 -export -inkey "$out/keys/$who.key" -in "$out/keys/$who.pem" \
     -out "$out/keys/$who.pfx" -passout pass:test
+  openssl x509 -in "$out/keys/$who.pem" -noout -pubkey | openssl pkey -pubin -outform DER |
+    sha256sum | cut -c1-64 >"$out/$who.key"
 done
 for pair in "$@"; do
   name=${pair%%=*}
