@@ -20,28 +20,9 @@ std::string QuotedProgram(const std::string& folder, const char* program) {
     return "\"" + folder + "\\" + program + "\" ";
 }
 
-// The staged package's folder while one is in use; empty otherwise.
-std::string stagedPackage;
-
 }  // namespace
 
-ScopedStagedPackage::ScopedStagedPackage(const std::string& folder) {
-    stagedPackage = folder;
-}
-
-ScopedStagedPackage::~ScopedStagedPackage() {
-    stagedPackage.clear();
-}
-
-bool PackageIsStaged() {
-    return !stagedPackage.empty();
-}
-
 std::string InfFullPath() {
-    if (!stagedPackage.empty()) {
-        const std::string path = stagedPackage + "\\" + kInfName;
-        return path.size() < MAX_PATH ? path : std::string();
-    }
     if (IsWindowsNT()) {
         // A folder that the code page cannot spell is named by its short form.
         const std::wstring folder = CurrentFolderWide();

@@ -4,22 +4,9 @@
 
 #include <string>
 
-// "vmxtool.inf" expanded against the current directory, or in the staged package while one
-// is in use; empty when the full path does not fit in MAX_PATH characters.
+// "vmxtool.inf" expanded against the current directory; empty when the full path does not
+// fit in MAX_PATH characters.
 std::string InfFullPath();
-
-// For its lifetime, the package is the one a setup program that carries its payload
-// unpacked into its own staged folder, not the current directory's.
-class ScopedStagedPackage {
-public:
-    explicit ScopedStagedPackage(const std::string& folder);
-    ~ScopedStagedPackage();
-    ScopedStagedPackage(const ScopedStagedPackage&) = delete;
-    ScopedStagedPackage& operator=(const ScopedStagedPackage&) = delete;
-};
-
-// True while the package is already a staged one, which needs no second copy.
-bool PackageIsStaged();
 
 // True when the path names a file that is not a directory.
 bool InfFileExists(const std::string& path);

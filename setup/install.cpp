@@ -76,8 +76,7 @@ void RunInstall() {
     // the copy in a folder that only administrators change.
     std::unique_ptr<StagedFolder> staged;
     std::string installedInf = infPath;
-    // A setup program that carries its payload has unpacked and checked it already.
-    if (StagesPayload() && !PackageIsStaged()) {
+    if (StagesPayload()) {
         StagingOutcome outcome = StagePackage(CurrentFolderWide(), BuiltInShippedPackage());
         if (!outcome.folder) {
             const std::string package = infPath.substr(0, infPath.rfind('\\') + 1);

@@ -1,7 +1,6 @@
 #include "startup.h"
 
 #include "command_line.h"
-#include "embedded_payload.h"
 #include "environment.h"
 #include "install.h"
 #include "native_setup.h"
@@ -20,8 +19,6 @@ int RunSetup(const char* commandLine) {
     return RunAsAsked(options, [&options] {
         if (options.flow == SetupFlow::Uninstall)
             RunUninstall();
-        else if (CarriesPayload())
-            RunEmbeddedInstall();
         else
             RunInstall();
     });
