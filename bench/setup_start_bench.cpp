@@ -1,11 +1,14 @@
 // The setup program from its start to its start confirmation box, which the user waits
 // for after the elevation prompt: the single setup file, which first unpacks and checks
-// its payload, against vmxinst64.exe of the unpacked package, in the same run. Each box is
-// answered Cancel, which changes nothing, and the program's end is awaited before the next.
+// its payload and then starts the plain program, against vmxinst64.exe of the unpacked
+// package, in the same run. Each box is answered Cancel, which changes nothing, and the
+// program's end is awaited before the next.
 #include <cstdio>
 #include <string>
 
 #include "benches.h"
+
+#include <tlhelp32.h>
 
 namespace bench {
 namespace {
@@ -17,19 +20,36 @@ struct BoxSearch {
     HWND found;
 };
 
+// The started program, or a program it started: the single setup file's boxes are those of
+// the setup program that it unpacked and started.
+bool StartedBy(DWORD started, DWORD owner) {
+    if (owner == started) return true;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool child = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !child;
+         more = Process32Next(snapshot, &entry))
+        child = entry.th32ProcessID == owner && entry.th32ParentProcessID == started;
+    CloseHandle(snapshot);
+    return child;
+}
+
 BOOL CALLBACK FindBoxOf(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<BoxSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     char cls[16] = {};
     GetClassNameA(window, cls, sizeof cls);
-    if (owner != search->process || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(window))
+    if (lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(window) || !StartedBy(search->process, owner))
         return TRUE;
     search->found = window;
     return FALSE;
 }
 
 // One start of the program in its folder; the seconds until its first box is on screen.
+// Cancel ends the program that shows it, and the single setup file with it.
 double StartUntilBox(const std::string& folder, const std::string& program) {
     std::string line = "\"" + folder + program + "\"";
     STARTUPINFOA startup = {};
