@@ -897,12 +897,13 @@ scenario_win98() {
 # French code page cannot write, and double-clicks it: a 64-bit program, started directly.
 SINGLE_DIR_NAME='Загрузки'
 # run_single <folder (unix)> <log> <file name> <answers>...: the setup file started from its
-# folder as Explorer starts it; exit code in SINGLE_RC
+# folder as Explorer starts it, with the arguments in SINGLE_ARGS; exit code in SINGLE_RC
+SINGLE_ARGS=()
 run_single() {
   local folder=$1 log=$2 name=$3
   shift 3
   answer_boxes "$log" "$@"
-  (cd "$folder" && run_wine "$WINE64" "$name" >"$WORK/single.out" 2>&1)
+  (cd "$folder" && run_wine "$WINE64" "$name" "${SINGLE_ARGS[@]}" >"$WORK/single.out" 2>&1)
   SINGLE_RC=$?
   wait "$ANSWERER_PID"
   ANSWERER_RC=$?
@@ -960,6 +961,25 @@ scenario_single() {
   check_uninstalled "$t"
   restart_windows
   check_restarted "$t"
+  wineserver -p
+
+  say "-- An administrator installs quietly through the setup file, with a log, then uninstalls through it"
+  quiet_setup "$dir" single-quiet.log "$name" /quiet
+  expect_eq "$t: quiet, the setup file ends with the setup program's 0" 0 "$QUIET_RC"
+  expect_eq "$t: ... whose log ends with the outcome" "end: done; exit code 0" "$(printf '%s\n' "$QUIET_LOG" | tail -1)"
+  check_installed "$t quiet"
+  expect_eq "$t: ... and no staged folder left" 0 "$(staged_left)"
+  kill_windows
+  SINGLE_ARGS=(/uninstall)
+  run_single "$dir" single-uninstall-file.log "$name" YES OK
+  SINGLE_ARGS=()
+  expect_eq "$t: /uninstall through the setup file ends with 0" 0 "$SINGLE_RC"
+  mapfile -t got < <(boxes single-uninstall-file.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
+  expect_eq "$t: ... after the uninstall report box" "$REPORT_FR" "${got[-1]:-<none>}"
+  kill_windows
+  check_uninstalled "$t /uninstall"
+  expect_eq "$t: ... and no staged folder left" 0 "$(staged_left)"
+  restart_windows
   wineserver -p
 
   say "-- A copy of the setup file with one payload byte changed (a broken download)"
