@@ -274,9 +274,10 @@ def main():
                       "%s looks %s up at run time instead of importing it" % (name, function),
                       "imported" if function in imported else "its name is not in the image")
         if name.lower().endswith("-setup-x64.exe"):
-            # The single setup file is the 64-bit setup program with its payload: the same
-            # manifest and late-bound functions, cabinet.dll's among them; its image, which
-            # holds the payload, runs from the paging file when started from a share or stick.
+            # The single setup file is a small program of its own that carries the payload:
+            # the setup program's manifest, cabinet.dll's functions looked up at run time; its
+            # image, which holds the payload, runs from the paging file when started from a
+            # share or stick.
             name_as = "vmxinst.exe"
             check(img.characteristics & 0x0C00 == 0x0C00,
                   "%s runs from the paging file when started from a share or removable media" % name,
