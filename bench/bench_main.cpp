@@ -3,7 +3,8 @@
 // medians, their ratios and the DLL's size.
 //   bench_vmxtool.exe [viewer]   (vmxtool.dll, bench_empty.dll and vmxtool.exe beside it;
 //                                the viewer's windows need a display; "viewer" times only
-//                                the viewer's start)
+//                                the viewer's start; "setup" only the setup programs'
+//                                start, from setup-single\ and setup-zip\ beside it)
 #include <cstdio>
 #include <cstdlib>
 
@@ -55,6 +56,11 @@ int main(int argc, char** argv) {
     std::printf("bench_vmxtool: %d-bit, system language 0x%04X, code page %u\n",
                 int(sizeof(void*) * 8), GetSystemDefaultLangID(), GetACP());
     std::vector<bench::Figure> figures;
+    if (argc > 1 && std::string(argv[1]) == "setup") {
+        figures.push_back(bench::SetupStartBench(folder));
+        bench::PrintSummary(figures);
+        return 0;
+    }
     if (argc > 1 && std::string(argv[1]) == "viewer") {
         figures.push_back(bench::ViewerStartBench(folder));
         bench::PrintSummary(figures);

@@ -24,6 +24,9 @@ Figure LoadBench(const std::string& folder);
 // WinExec of the built viewer (vmxtool.exe in `folder`) on a list of 8192 files, against a
 // list of 2. Its windows need a display.
 Figure ViewerStartBench(const std::string& folder);
+// The single setup file (setup-single\ in `folder`) against vmxinst64.exe of the unpacked
+// package (setup-zip\), from start to the start confirmation box. Its boxes need a display.
+Figure SetupStartBench(const std::string& folder);
 
 // A handler of the server linked into this program (the DLL's code, so that its system-call
 // table can be scripted), created through DllGetClassObject; the caller owns one reference.

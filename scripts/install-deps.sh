@@ -9,7 +9,8 @@ PACKAGES=(
   googletest
   wine wine64
   xvfb xauth x11-utils imagemagick
-  zip unzip python3 libc-bin locales-all
+  zip unzip python3 python3-yaml libc-bin locales-all
+  gcab
   openssl
 )
 # Package signing needs osslsigncode 2.7 or later: Debian 12 has it in bookworm-backports only.

@@ -2,18 +2,15 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "ansi_path.h"
+#include "child_setup.h"
 #include "command_line.h"
 #include "environment.h"
-#include "error_report.h"
-#include "errors.h"
 #include "exit_codes.h"
+#include "refusal_report.h"
 #include "run_options.h"
 #include "scoped_handle.h"
 #include "setup_file.h"
-#include "setup_log.h"
 #include "setup_texts.h"
 #include "staged_package.h"
 #include "system_calls.h"
@@ -56,55 +53,9 @@ bool IsX64Program(const std::string& path) {
     return nt.signature == IMAGE_NT_SIGNATURE && nt.header.Machine == IMAGE_FILE_MACHINE_AMD64;
 }
 
-// Started by an elevated program, the 64-bit one inherits its rights without a second
-// prompt; an unelevated start (elevation turned off) needs Windows to ask.
-HANDLE Start(const std::string& program, const std::string& arguments) {
-    std::string line = "\"" + program + "\"" + arguments;
-    std::vector<char> buffer(line.begin(), line.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    GetStartupInfoA(&startup);
-    PROCESS_INFORMATION started = {};
-    if (CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &started)) {
-        CloseHandle(started.hThread);
-        return started.hProcess;
-    }
-    constexpr DWORD kElevationRequired = 740;  // ERROR_ELEVATION_REQUIRED, since Vista
-    if (GetLastError() != kElevationRequired) return nullptr;
-    SHELLEXECUTEINFOA execute = {};
-    execute.cbSize = sizeof execute;
-    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    execute.lpVerb = "runas";
-    execute.lpFile = program.c_str();
-    const std::string parameters = arguments.empty() ? arguments : arguments.substr(1);
-    execute.lpParameters = parameters.c_str();
-    execute.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&execute)) return nullptr;
-    return execute.hProcess;
-}
-
-// The one box of the hand-over, exit code 1; in a quiet run its text in the log, 1603.
-int Report(const char* french, const char* japanese, const std::string& file,
-           const RunOptions& options) {
-    const std::string text = (IsJapaneseSystem() ? japanese : french) + file;
-    if (options.quiet) {
-        AppendLogLine(options.logFile, Utf8OneLine(text, TextCodePage()) + "; exit code " +
-                                           std::to_string(ExitCode::Failed));
-        return ExitCode::Failed;
-    }
-    const std::string caption =
-        ProductDisplayName + (options.flow == SetupFlow::Uninstall
-                                  ? Texts::UninstallReportCaptionSuffix
-                                  : Texts::InstallCaptionSuffix);
-    SystemCalls.MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
-    return ExitCode::ErrorReported;
-}
-
 int ReportMissing(const NativeSetup& program, const RunOptions& options) {
-    return Report(Texts::NativeSetupMissingFrench, Texts::NativeSetupMissingJapanese,
-                  program.known, options);
+    return ReportRefusal(Texts::NativeSetupMissingFrench, Texts::NativeSetupMissingJapanese,
+                         program.known, options);
 }
 
 // Elevated, the 64-bit program is started from a copy, checked against this program's
@@ -120,8 +71,8 @@ int RunStagedNativeSetup(const NativeSetup& program, const std::wstring& package
     if (const ShippedFile* file = shipped.Find("vmxinst64.exe")) setup64.files.push_back(*file);
     const StagingOutcome staged = StagePackage(packageFolder, setup64);
     if (!staged.folder)
-        return Report(Texts::UntrustedPayloadFrench, Texts::UntrustedPayloadJapanese,
-                      FolderOf(program.known) + "\\" + staged.refused, options);
+        return ReportRefusal(Texts::UntrustedPayloadFrench, Texts::UntrustedPayloadJapanese,
+                             FolderOf(program.known) + "\\" + staged.refused, options);
     const std::string copy = staged.folder->File("vmxinst64.exe");
     if (GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return ReportMissing(program, options);
     return RunNativeSetup({copy, program.known}, commandLine, options);
@@ -147,31 +98,11 @@ NativeSetup NativeSetupFor(const std::string& ownPath, const std::string& system
     return {beside, beside};
 }
 
-std::string ArgumentsAfterProgramName(const char* commandLine) {
-    const char* p = commandLine ? commandLine : "";
-    // Windows' own rule for the program's name: up to the closing quote when it starts
-    // with one, up to the first space or tab otherwise.
-    if (*p == '"') {
-        ++p;
-        while (*p != '\0' && *p != '"') ++p;
-        if (*p == '"') ++p;
-    } else {
-        while (*p != '\0' && *p != ' ' && *p != '\t') ++p;
-    }
-    return p;
-}
-
 int RunNativeSetup(const NativeSetup& program, const char* commandLine, const RunOptions& options) {
     if (!IsX64Program(program.reached)) return ReportMissing(program, options);
-    const std::string rest = ArgumentsAfterProgramName(commandLine);
-    // One separator between the name and what follows, which stays as it was.
-    const bool separated = rest.empty() || rest[0] == ' ' || rest[0] == '\t';
-    const std::string arguments = separated ? rest : " " + rest;
-    ScopedHandle process(Start(program.reached, arguments));
-    if (!process.Valid()) return ReportMissing(program, options);
-    WaitForSingleObject(process.Get(), INFINITE);
     DWORD exitCode = 1;
-    GetExitCodeProcess(process.Get(), &exitCode);
+    if (!RunChildSetup(program.reached, commandLine, nullptr, exitCode))
+        return ReportMissing(program, options);
     return static_cast<int>(exitCode);
 }
 
@@ -182,20 +113,7 @@ int HandOverTo64BitSetup(const char* commandLine, const RunOptions& options) {
     if (!StagesPayload() || !SameFolder(FolderOf(program.reached), FolderOf(ownPath)))
         return RunNativeSetup(program, commandLine, options);
     const std::wstring package = WideFolderOf(RunningProgramFileWide());
-    if (!options.quiet) {
-        int exitCode = ExitCode::ErrorReported;
-        const int reported = RunWithErrorReport(
-            [&] { exitCode = RunStagedNativeSetup(program, package, commandLine, options); });
-        return reported ? reported : exitCode;
-    }
-    // Quiet, the error that the report would show goes into the log instead.
-    try {
+    return RunReportingErrors(options, [&] {
         return RunStagedNativeSetup(program, package, commandLine, options);
-    } catch (const Exception& error) {
-        const std::string text =
-            DefaultErrorReportText(error.ClassName(), error.Message(), error.RaiseAddress());
-        AppendLogLine(options.logFile, Utf8OneLine(text, CP_ACP) + "; exit code " +
-                                           std::to_string(ExitCode::Failed));
-        return ExitCode::Failed;
-    }
+    });
 }

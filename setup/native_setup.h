@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "child_setup.h"
+
 struct RunOptions;
 
 // The 32-bit program on 64-bit Windows of the x64 machine. Windows on other machines keeps
@@ -27,10 +29,6 @@ struct NativeSetup {
 // backslash.
 NativeSetup NativeSetupFor(const std::string& ownPath, const std::string& systemFolder,
                            const std::string& wow64Folder);
-
-// Everything after the program's name on a command line, exactly as it stands: the
-// arguments that the 64-bit program is given unchanged.
-std::string ArgumentsAfterProgramName(const char* commandLine);
 
 // Starts the 64-bit program on this program's arguments, in the current folder (where the
 // INF file is looked for), waits for it and returns its exit code. A file that is not a

@@ -8,7 +8,9 @@
 #
 # Scenarios: win64 (64-bit Windows, then the quiet runs of a deployment tool), win32
 # (32-bit Windows of the NT family), upgrade (on 64-bit Windows over the keys of earlier 32-
-# and 64-bit packages, then installed twice), win98 (the Windows 95 family). Default: all.
+# and 64-bit packages, then installed twice), win98 (the Windows 95 family), single (64-bit
+# Windows through the single setup file, alone in a folder whose name is outside the code
+# page, and a damaged copy of it). Default: all.
 # Each scenario runs in a fresh Wine prefix of its own under <32-bit build dir>/e2e, on a
 # private Xvfb display. With --demo it tells the story as it goes and saves a screenshot of
 # the viewer into <out dir>. Ends with
@@ -32,9 +34,10 @@ if [ "${1:-}" = "--demo" ]; then
   shift 2
 fi
 SCENARIOS=("$@")
-[ ${#SCENARIOS[@]} -gt 0 ] || SCENARIOS=(win64 win32 upgrade win98)
+[ ${#SCENARIOS[@]} -gt 0 ] || SCENARIOS=(win64 win32 upgrade win98 single)
 
 ZIP=$(ls "$BUILD"/VelluMax-*.zip 2>/dev/null | head -1)
+SETUP_FILE=$(ls "$BUILD"/VelluMax-*-setup-x64.exe 2>/dev/null | head -1)
 TOOLS=$BUILD/tests/e2e
 # 64-bit programs go straight to the 64-bit loader: Debian's wine wrapper starts the 32-bit
 # one first where it is installed, which fails on a machine without 32-bit code.
@@ -970,6 +973,117 @@ scenario_win98() {
   end_prefix
 }
 
+# ---- scenario: the single setup file on 64-bit Windows ----
+# The user downloads VelluMax-<version>-setup-x64.exe alone into a folder whose name the
+# French code page cannot write, and double-clicks it: a 64-bit program, started directly.
+SINGLE_DIR_NAME='Загрузки'
+# run_single <folder (unix)> <log> <file name> <answers>...: the setup file started from its
+# folder as Explorer starts it, with the arguments in SINGLE_ARGS; exit code in SINGLE_RC
+SINGLE_ARGS=()
+run_single() {
+  local folder=$1 log=$2 name=$3
+  shift 3
+  answer_boxes "$log" "$@"
+  (cd "$folder" && run_wine "$WINE64" "$name" "${SINGLE_ARGS[@]}" >"$WORK/single.out" 2>&1)
+  SINGLE_RC=$?
+  wait "$ANSWERER_PID"
+  ANSWERER_RC=$?
+}
+# Staged folders of any setup program left under the Windows temporary folder, and the
+# user's temporary folder's entries.
+staged_left() { ls -d "$WINEPREFIX"/drive_c/windows/[Tt]emp/VelluMax-* 2>/dev/null | wc -l; }
+user_temp() { ls -A "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp 2>/dev/null | sort | tr '\n' ' '; }
+# flip_payload_byte <file>: one byte in the middle of the cabinet that the file carries
+flip_payload_byte() {
+  python3 - "$1" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], 'rb').read())
+at = data.find(b'MSCF\0\0\0\0')
+size = struct.unpack('<I', data[at + 8:at + 12])[0]
+data[at + size // 2] ^= 0x55
+open(sys.argv[1], 'wb').write(data)
+PY
+}
+
+scenario_single() {
+  local t=single name dir got temp_before damaged
+  new_prefix single win64
+  name=$(basename "$SETUP_FILE")
+  dir=$WINEPREFIX/drive_c/users/Public/Downloads/$SINGLE_DIR_NAME
+  mkdir -p "$dir" && cp "$SETUP_FILE" "$dir/"
+  say ""
+  say "== VelluMax on 64-bit Windows from the single setup file"
+  say "-- The user downloads $name alone into C:\\users\\Public\\Downloads\\$SINGLE_DIR_NAME and double-clicks it"
+  temp_before=$(user_temp)
+  echo "$name" >>"$WORK/started.txt"
+  run_single "$dir" single-install.log "$name" OK OK
+  expect_eq "$t: installer exit code" 0 "$SINGLE_RC"
+  expect_eq "$t: both install boxes answered" 0 "$ANSWERER_RC"
+  mapfile -t got < <(boxes single-install.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
+  expect_eq "$t: start confirmation box, as from the unpacked package" "${INSTALL_BOXES_FR[0]}" "${got[0]:-<none>}"
+  expect_eq "$t: Infos disque offer box, as from the unpacked package" "${INSTALL_BOXES_FR[1]}" "${got[1]:-<none>}"
+  expect_eq "$t: no box beyond these" 2 "${#got[@]}"
+  [ -n "$DEMO_OUT" ] && boxes single-install.log | sed -E 's/^BOX /   message box: /' | readable
+  check_installed "$t"
+  check_verbs "$t"
+  expect_true "$t: the installed setup program is the plain vmxinst64.exe, not the setup file" \
+    "unzip -p '$ZIP' vmxinst64.exe | cmp -s - '$UNIX_64/vmxinst.exe'"
+  expect_eq "$t: the download folder holds the setup file alone" "$name" "$(ls -A "$dir")"
+  expect_eq "$t: no staged folder left in C:\\windows\\Temp" 0 "$(staged_left)"
+  expect_eq "$t: nothing left in the user's temporary folder" "$temp_before" "$(user_temp)"
+  kill_windows
+
+  say "-- The user uninstalls through the entry in the list of installed programs"
+  uninstall_product single-uninstall.log YES OK
+  expect_eq "$t: uninstaller exit code" 0 "$UNINSTALL_RC"
+  mapfile -t got < <(boxes single-uninstall.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
+  expect_eq "$t: uninstall report box" "$REPORT_FR" "${got[-1]:-<none>}"
+  kill_windows
+  check_uninstalled "$t"
+  restart_windows
+  check_restarted "$t"
+  wineserver -p
+
+  say "-- An administrator installs quietly through the setup file, with a log, then uninstalls through it"
+  quiet_setup "$dir" single-quiet.log "$name" /quiet
+  expect_eq "$t: quiet, the setup file ends with the setup program's 0" 0 "$QUIET_RC"
+  expect_eq "$t: ... whose log ends with the outcome" "end: done; exit code 0" "$(printf '%s\n' "$QUIET_LOG" | tail -1)"
+  check_installed "$t quiet"
+  expect_eq "$t: ... and no staged folder left" 0 "$(staged_left)"
+  kill_windows
+  SINGLE_ARGS=(/uninstall)
+  run_single "$dir" single-uninstall-file.log "$name" YES OK
+  SINGLE_ARGS=()
+  expect_eq "$t: /uninstall through the setup file ends with 0" 0 "$SINGLE_RC"
+  mapfile -t got < <(boxes single-uninstall-file.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
+  expect_eq "$t: ... after the uninstall report box" "$REPORT_FR" "${got[-1]:-<none>}"
+  kill_windows
+  check_uninstalled "$t /uninstall"
+  expect_eq "$t: ... and no staged folder left" 0 "$(staged_left)"
+  restart_windows
+  wineserver -p
+
+  say "-- A copy of the setup file with one payload byte changed (a broken download)"
+  damaged=$WINEPREFIX/drive_c/users/Public/Downloads/damaged
+  mkdir -p "$damaged" && cp "$SETUP_FILE" "$damaged/$name"
+  flip_payload_byte "$damaged/$name"
+  run_single "$damaged" single-damaged.log "$name" OK
+  expect_eq "$t: a damaged payload ends with exit code 1" 1 "$SINGLE_RC"
+  mapfile -t got < <(boxes single-damaged.log | sed -E 's/^BOX //; s/ answer=[A-Z]+$//')
+  expect_match "$t: ... after one box that says the setup file is damaged" \
+    '^caption=VelluMax .*text=Installation impossible : le programme d.installation est endommag\\xE9\. T\\xE9l\\xE9chargez-le \\xE0 nouveau\. Fichier en cause : .+$' \
+    "${got[0]:-<none>}"
+  expect_eq "$t: ... and no other box" 1 "${#got[@]}"
+  [ -n "$DEMO_OUT" ] && boxes single-damaged.log | sed -E 's/^BOX /   message box: /' | readable
+  expect_true "$t: ... installing nothing" "[ ! -d '$UNIX_64' ] && [ ! -d '$UNIX_32' ] && ! key_exists 64 '$UNINSTALL_KEY'"
+  expect_eq "$t: ... and leaving no staged folder" 0 "$(staged_left)"
+  quiet_setup "$damaged" single-damaged-quiet.log "$name" /quiet
+  expect_eq "$t: quiet, a damaged payload ends with 1603" 1603 "$QUIET_RC"
+  expect_match "$t: ... and says why in the log" 'carried payload is damaged' "$QUIET_LOG"
+  expect_true "$t: ... installing nothing" "[ ! -d '$UNIX_64' ]"
+  end_prefix
+}
+
 # What a user downloads: every file listed in SHA256SUMS with the sum it has, the signed
 # package among them.
 check_zip_contents() {
@@ -991,6 +1105,8 @@ check_zip_contents
 for s in "${SCENARIOS[@]}"; do
   case $s in
     win64) scenario_nt win64 ;;
+    single)
+      if [ -f "$SETUP_FILE" ]; then scenario_single; else fail "scenario single" "no VelluMax-*-setup-x64.exe in $BUILD"; fi ;;
     win32 | upgrade | win98)
       if ! runs_32bit; then
         case $s in

@@ -277,6 +277,90 @@ class ManifestRules(unittest.TestCase):
                 self.assertIn('FAIL manifest identity, application, capabilities', out)
 
 
+def installer_yaml(folder):
+    return [os.path.join(folder, n) for n in os.listdir(folder) if n.endswith('.installer.yaml')][0]
+
+
+def edit_installer(folder, old, new):
+    path = installer_yaml(folder)
+    with open(path, encoding='utf-8') as f:
+        text = f.read()
+    assert old in text, old
+    with open(path, 'w', encoding='utf-8') as f:
+        f.write(text.replace(old, new, 1))
+
+
+class TamperedWingetManifest(unittest.TestCase):
+    """The package manager's manifest as the build writes it passes our checker; each fault
+    that the manager would refuse, or that would run our setup program wrongly, is caught."""
+    # (what is changed in the installer file, the checker's complaint)
+    CASES = [
+        ('ManifestVersion: 1.28.0', 'ManifestVersion: 1.9.0', 'ManifestVersion expected the current'),
+        ('Scope: machine', 'Scope: system', "Scope 'system' is none of"),
+        ('ElevationRequirement: elevatesSelf', 'ElevationRequirement: elevationRequired',
+         'a setup program that elevates itself'),
+        ('  Silent: /quiet', '  Silent: /S', "switch Silent expected '/quiet'"),
+        ('  Log: "/log \\"<LOGPATH>\\""', '  Log: /log', 'switch Log expected'),
+        ('ReturnResponse: installInProgress', 'ReturnResponse: busy', "ReturnResponse 'busy'"),
+        ('InstallerReturnCode: 3010', 'InstallerReturnCode: 0', 'not a non-zero, unique exit code'),
+        ('ProductCode: VelluMax\nApps', 'ProductCode: VelluMax.Setup\nApps', 'ProductCode expected'),
+        ('InstallerSha256: ', 'InstallerSha256: 00', 'InstallerSha256'),
+        ('InstallerUrl: "https://', 'InstallerUrl: "ftp://', 'InstallerUrl'),
+        ('  InstallerType: exe', '  InstallerKind: exe', 'field InstallerKind is not a documented'),
+        ('RelativeFilePath: vmxinst.exe', 'RelativeFilePath: vmxinst64.exe', 'nested exe vmxinst.exe'),
+    ]
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix='vmx-winget-')
+        self.setup_file = os.path.join(self.folder, 'VelluMax-1.0.0.1-setup-x64.exe')
+        self.zip_file = os.path.join(self.folder, 'VelluMax-1.0.0.1.zip')
+        for path in (self.setup_file, self.zip_file):
+            with open(path, 'wb') as f:
+                f.write(os.urandom(4096))
+        code, out = run([sys.executable, os.path.join(SOURCE, 'package', 'winget_manifest.py'),
+                         '--setup', self.setup_file, '--zip', self.zip_file, '--version',
+                         '1.0.0.1', '--url', 'https://release.invalid/VelluMax/1.0.0.1',
+                         '--out', os.path.join(self.folder, 'out')])
+        self.assertEqual(code, 0, out)
+        self.manifest = os.path.join(self.folder, 'out', 'Caldwyn.VelluMax', '1.0.0.1')
+
+    def tearDown(self):
+        shutil.rmtree(self.folder)
+
+    def check(self):
+        return run([sys.executable, os.path.join(HERE, 'check_winget.py'), self.manifest,
+                    '--setup', self.setup_file, '--zip', self.zip_file])
+
+    def test_the_written_manifest_passes(self):
+        code, out = self.check()
+        self.assertEqual(code, 0, out)
+
+    def test_each_fault_is_caught(self):
+        for old, new, complaint in self.CASES:
+            with self.subTest(new):
+                with open(installer_yaml(self.manifest), encoding='utf-8') as f:
+                    backup = f.read()
+                edit_installer(self.manifest, old, new)
+                code, out = self.check()
+                with open(installer_yaml(self.manifest), 'w', encoding='utf-8') as f:
+                    f.write(backup)
+                self.assertEqual(code, 1, 'expected the checker to refuse %r; it said: %s' % (new, out))
+                self.assertIn(complaint, out)
+
+    def test_a_setup_file_changed_after_the_manifest_is_caught(self):
+        with open(self.setup_file, 'ab') as f:
+            f.write(b'\0')
+        code, out = self.check()
+        self.assertEqual(code, 1, out)
+        self.assertIn('x64 InstallerSha256 is not the SHA-256', out)
+
+    def test_a_missing_locale_file_is_caught(self):
+        os.remove(os.path.join(self.manifest, 'Caldwyn.VelluMax.locale.fr-FR.yaml'))
+        code, out = self.check()
+        self.assertEqual(code, 1, out)
+        self.assertIn('expected the files', out)
+
+
 class CertificateSubjects(unittest.TestCase):
     # (openssl's -subj, certificate order; the subject as Windows writes it)
     CASES = [

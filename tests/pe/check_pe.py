@@ -274,8 +274,24 @@ def main():
                 check(function not in imported and b"\0" + function.encode() + b"\0" in img.data,
                       "%s looks %s up at run time instead of importing it" % (name, function),
                       "imported" if function in imported else "its name is not in the image")
-        if name.lower() in MANIFESTS:
-            check_manifest(check, name, img.manifest(), *MANIFESTS[name.lower()], flavour)
+        if name.lower().endswith("-setup-x64.exe"):
+            # The single setup file is a small program of its own that carries the payload:
+            # the setup program's manifest, cabinet.dll's functions looked up at run time; its
+            # image, which holds the payload, runs from the paging file when started from a
+            # share or stick.
+            name_as = "vmxinst.exe"
+            check(img.characteristics & 0x0C00 == 0x0C00,
+                  "%s runs from the paging file when started from a share or removable media" % name,
+                  "Characteristics %#x" % img.characteristics)
+            imported = set(img.imported_functions())
+            for function in ["FDICreate", "FDICopy", "FDIDestroy"]:
+                check(function not in imported and b"\0" + function.encode() + b"\0" in img.data,
+                      "%s looks %s up at run time instead of importing it" % (name, function),
+                      "imported" if function in imported else "its name is not in the image")
+        else:
+            name_as = name.lower()
+        if name_as in MANIFESTS:
+            check_manifest(check, name, img.manifest(), *MANIFESTS[name_as], flavour)
             check_dpi_awareness(check, name, img.manifest())
         if name.lower().endswith(".dll"):
             exports, nfuncs = img.exports()

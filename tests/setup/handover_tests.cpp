@@ -135,6 +135,25 @@ TEST_F(NativeSetupStart, RunsIn64BitsWithTheSameArgumentsAndFolderAndPassesItsEx
     EXPECT_TRUE(script_.calls.empty()) << "the hand-over shows nothing: " << script_.calls[0];
 }
 
+// The single setup file starts the program it unpacked in the staged folder, where the INF
+// file lies, whatever its own current folder; one that cannot start is reported as such.
+TEST_F(NativeSetupStart, AChildStartedInAGivenFolderRunsThereWithTheSameArguments) {
+    vmxtest::TempFolder staged("vmxst");
+    const std::string program = staged.File("vmxinst64.exe");
+    ASSERT_TRUE(CopyFileA(FromUnix(VMX_STAND_IN64).c_str(), program.c_str(), FALSE));
+    flowtest::ScopedCurrentDirectory current(folder_.Path());
+    ScopedExitCode exit("3010");
+    DWORD code = 0;
+    ASSERT_TRUE(RunChildSetup(program, "\"C:\\Downloads\\VelluMax-setup-x64.exe\" /uninstall /log x.log",
+                              staged.Path().c_str(), code));
+    EXPECT_EQ(3010u, code);
+    const Mark mark = ReadMark(staged.Path());
+    ASSERT_TRUE(mark.found) << "the child did not run in " << staged.Path();
+    EXPECT_EQ("\"" + program + "\" /uninstall /log x.log", mark.commandLine);
+    EXPECT_FALSE(ReadMark(folder_.Path()).found) << "the child ran in the current folder";
+    EXPECT_FALSE(RunChildSetup(staged.File("absent.exe"), "setup.exe", staged.Path().c_str(), code));
+}
+
 TEST_F(NativeSetupStart, NoX64ProgramToStartIsOneBoxNamingItAndExitCode1) {
     const std::string program = folder_.File("vmxinst64.exe");
     const struct {

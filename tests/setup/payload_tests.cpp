@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "cabinet_unpack.h"
 #include "environment.h"
 #include "flow_test_support.h"
 #include "image_digest.h"
@@ -403,3 +404,99 @@ TEST(PayloadTrust, WithAReleaseKeyOnlyThePublishersProgramsAndDllsPass) {
 }
 
 }  // namespace
+
+// The payload that the single setup file carries: a cabinet from gcab, unpacked through
+// cabinet.dll into the staged folder, each file against the digest the build recorded.
+namespace {
+
+const char kAbcDigest[] = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+const char kMillionDigest[] = "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0";
+
+std::string TestCabinet() {
+    return vmxtest::ReadFileBytes(FromUnix(VMX_TEST_CABINET));
+}
+
+struct Unpacked {
+    bool ok;
+    std::string faulty;
+    std::vector<std::string> staged;
+    bool folderGone;
+};
+
+Unpacked Unpack(const std::string& cabinet, const PayloadSums& sums) {
+    Unpacked result;
+    std::string folder;
+    {
+        StagedFolder staged;
+        folder = staged.Path();
+        const CreateStagedFile create = [&staged](const std::string& name) {
+            return staged.NewFile(name);
+        };
+        result.ok = UnpackCheckedCabinet(cabinet.data(), cabinet.size(), sums, create, result.faulty);
+        result.staged = vmxtest::FolderEntries(folder);
+        if (result.ok) {
+            EXPECT_EQ(std::string(1000000, 'a'), vmxtest::ReadFileBytes(staged.File("million.txt")));
+        }
+    }
+    result.folderGone = !vmxtest::DirectoryExists(folder);
+    return result;
+}
+
+}  // namespace
+
+TEST(CarriedPayload, EveryRecordedFileIsUnpackedIntoTheStagedFolderAndChecked) {
+    FillSystemFolders();
+    const Unpacked got = Unpack(TestCabinet(), {{"abc.txt", kAbcDigest}, {"million.txt", kMillionDigest}});
+    EXPECT_TRUE(got.ok) << "first file at fault: " << got.faulty;
+    EXPECT_EQ((std::vector<std::string>{"abc.txt", "million.txt"}), got.staged);
+    EXPECT_TRUE(got.folderGone) << "the staged folder stayed after the run";
+}
+
+TEST(CarriedPayload, APayloadThatIsNotWhatTheBuildRecordedIsRefused) {
+    FillSystemFolders();
+    std::string flipped = TestCabinet();
+    flipped[flipped.size() / 2] ^= 0x55;
+    const struct {
+        const char* what;
+        std::string cabinet;
+        PayloadSums sums;
+        const char* faulty;  // nullptr: any name, or none for the cabinet as a whole
+    } cases[] = {
+        {"a file whose digest differs", TestCabinet(),
+         {{"abc.txt", kAbcDigest}, {"million.txt", kAbcDigest}}, "million.txt"},
+        {"a file the build did not record", TestCabinet(), {{"abc.txt", kAbcDigest}}, "million.txt"},
+        {"a recorded file the cabinet lacks", TestCabinet(),
+         {{"abc.txt", kAbcDigest}, {"million.txt", kMillionDigest}, {"vmxtool.inf", kAbcDigest}},
+         "vmxtool.inf"},
+        {"a byte changed inside the cabinet", flipped,
+         {{"abc.txt", kAbcDigest}, {"million.txt", kMillionDigest}}, nullptr},
+        {"no digests at all", TestCabinet(), {}, ""},
+    };
+    for (const auto& c : cases) {
+        const Unpacked got = Unpack(c.cabinet, c.sums);
+        EXPECT_FALSE(got.ok) << c.what << ": expected a refusal, got a checked payload";
+        if (c.faulty) {
+            EXPECT_EQ(c.faulty, got.faulty) << c.what;
+        }
+        EXPECT_TRUE(got.folderGone) << c.what << ": the staged folder stayed";
+    }
+}
+
+TEST(CarriedPayload, RecordedDigestsAreReadOnlyInTheFormTheBuildWrites) {
+    const std::string abc = std::string(kAbcDigest) + "  abc.txt\n";
+    EXPECT_EQ((PayloadSums{{"abc.txt", kAbcDigest}, {"million.txt", kMillionDigest}}),
+              ReadPayloadSums(abc + kMillionDigest + "  million.txt\n"));
+    const struct {
+        const char* what;
+        std::string text;
+    } refused[] = {
+        {"upper-case digest", "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD  abc.txt\n"},
+        {"a short digest", std::string(kAbcDigest).substr(1) + "  abc.txt\n"},
+        {"one space", std::string(kAbcDigest) + " abc.txt\n"},
+        {"a name with a folder", std::string(kAbcDigest) + "  ..\\abc.txt\n"},
+        {"a name given twice", abc + abc},
+        {"a line without a name", std::string(kAbcDigest) + "  \n"},
+    };
+    for (const auto& c : refused)
+        EXPECT_TRUE(ReadPayloadSums(c.text).empty()) << c.what << ": expected no digests, got some";
+}

@@ -35,6 +35,8 @@ const TextCase kTexts[] = {
     {"NativeSetupMissingJapanese", Texts::NativeSetupMissingJapanese, 932, u"64 ビット版のセットアップ プログラムを起動できません : "},
     {"UntrustedPayloadFrench", Texts::UntrustedPayloadFrench, 1252, u"Installation impossible : ce fichier ne porte pas la signature de l'éditeur du programme d'installation : "},
     {"UntrustedPayloadJapanese", Texts::UntrustedPayloadJapanese, 932, u"インストールできません。このファイルにはセットアップ プログラムと同じ発行元の署名がありません : "},
+    {"DamagedPayloadFrench", Texts::DamagedPayloadFrench, 1252, u"Installation impossible : le programme d'installation est endommagé. Téléchargez-le à nouveau. Fichier en cause : "},
+    {"DamagedPayloadJapanese", Texts::DamagedPayloadJapanese, 932, u"インストールできません。セットアップ ファイルが壊れています。もう一度ダウンロードしてください。原因のファイル : "},
     {"DiskInfoOfferFrench", Texts::DiskInfoOfferFrench, 1252, u"Votre système peut être configuré pour lancer 'Infos disque' depuis le menu contextuel de l'Explorer."},
     {"DiskInfoOfferJapanese", Texts::DiskInfoOfferJapanese, 932, u"エクスプローラでのフォルダの右クリックメニューに「ディスク情報」表示機能を追加します."},
     {"UninstallQuestionCaptionSuffix", Texts::UninstallQuestionCaptionSuffix, 1252, u" Français "},
