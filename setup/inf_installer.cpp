@@ -67,9 +67,10 @@ bool RunInfInstaller(const std::string& command) {
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
     PROCESS_INFORMATION started = {};
-    // The installer starts in the system folder: in the unpacked folder (Downloads, as a
-    // rule) a DLL that it loads by name could be the user's.
-    const std::string systemFolder = FolderText(SystemDir);
+    // rundll32 starts in the system folder: in the unpacked folder (Downloads, as a rule) a
+    // DLL that it loads by name could be the user's. The Windows 95 family's installer starts
+    // where it always did: nothing runs elevated there.
+    const std::string systemFolder = IsWindowsNT() ? FolderText(SystemDir) : std::string();
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
                         nullptr, systemFolder.empty() ? nullptr : systemFolder.c_str(), &startup,
                         &started))
