@@ -10,6 +10,7 @@
 #include <set>
 
 #include "sha256.h"
+#include "system_library.h"
 
 namespace {
 
@@ -156,32 +157,6 @@ INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION info) {
     }
 }
 
-class CabinetLibrary {
-public:
-    CabinetLibrary() {
-        // By full path from the system folder: a cabinet.dll beside the setup file (in
-        // Downloads, say) must never be the one loaded.
-        char folder[MAX_PATH] = {};
-        const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH - 14) return;
-        module_ = LoadLibraryExA((std::string(folder, length) + "\\cabinet.dll").c_str(), nullptr,
-                                 LOAD_WITH_ALTERED_SEARCH_PATH);
-    }
-    ~CabinetLibrary() {
-        if (module_) FreeLibrary(module_);
-    }
-    CabinetLibrary(const CabinetLibrary&) = delete;
-    CabinetLibrary& operator=(const CabinetLibrary&) = delete;
-    template <class Fn>
-    Fn Function(const char* name) const {
-        if (!module_) return nullptr;
-        return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
-    }
-
-private:
-    HMODULE module_ = nullptr;
-};
-
 bool IsHexDigest(const std::string& text) {
     return text.size() == 64 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
@@ -210,7 +185,9 @@ bool UnpackCheckedCabinet(const void* cabinet, size_t size, const PayloadSums& s
                           const CreateStagedFile& create, std::string& faultyFile) {
     faultyFile.clear();
     if (sums.empty() || !cabinet || size == 0) return false;
-    CabinetLibrary library;
+    // By full path from the system folder: a cabinet.dll beside the setup file (in
+    // Downloads, say) must never be the one loaded.
+    SystemLibrary library("cabinet.dll");
     auto fdiCreate = library.Function<decltype(&FDICreate)>("FDICreate");
     auto copy = library.Function<decltype(&FDICopy)>("FDICopy");
     auto destroy = library.Function<decltype(&FDIDestroy)>("FDIDestroy");
