@@ -6,6 +6,7 @@
 #include <sddl.h>
 // clang-format on
 
+#include "security_descriptor.h"
 #include "system_calls.h"
 #include "system_function.h"
 
@@ -18,29 +19,6 @@ namespace {
 // deployment tool that will try again later.
 const int kPauses = 10;
 const DWORD kPauseMs = 500;
-
-// The lock's owner and access list: owned by the Administrators group, which only an
-// administrator's token can give as owner, so that a mutex of the same name made
-// beforehand by a standard user is told apart from the lock of another setup run.
-class LockSecurity {
-public:
-    LockSecurity() {
-        using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
-        auto convert = SystemFunction<ConvertFn>(
-            "advapi32.dll", "ConvertStringSecurityDescriptorToSecurityDescriptorA");
-        if (!convert || !convert(kSetupMutexAccess, SDDL_REVISION_1, &descriptor_, nullptr))
-            descriptor_ = nullptr;
-    }
-    ~LockSecurity() {
-        if (descriptor_) LocalFree(descriptor_);
-    }
-    LockSecurity(const LockSecurity&) = delete;
-    LockSecurity& operator=(const LockSecurity&) = delete;
-    PSECURITY_DESCRIPTOR Get() const { return descriptor_; }
-
-private:
-    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-};
 
 // Whether the mutex is owned by Administrators or SYSTEM: made by a setup run, not by a
 // program of a standard user.
@@ -62,8 +40,11 @@ bool OwnedByAdministrators(HANDLE mutex) {
     return administrators;
 }
 
-HANDLE OpenOrCreate(const char* name, const LockSecurity& security) {
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.Get(), FALSE};
+// The lock is owned by the Administrators group, which only an administrator's token can
+// give as owner, so that a mutex of the same name made beforehand by a standard user is
+// told apart from the lock of another setup run.
+HANDLE OpenOrCreate(const char* name, const SecurityDescriptor& security) {
+    SECURITY_ATTRIBUTES attributes = security.Attributes();
     HANDLE mutex = CreateMutexA(security.Get() ? &attributes : nullptr, FALSE, name);
     // Made by another user whose rights do not give us everything: waiting is enough.
     if (!mutex && GetLastError() == ERROR_ACCESS_DENIED)
@@ -85,7 +66,7 @@ SetupLock::SetupLock(SetupLock&& other) noexcept : mutex_(other.mutex_), held_(o
 
 SetupLock TakeSetupLock() {
     SetupLock lock;
-    const LockSecurity security;
+    const SecurityDescriptor security(kSetupMutexAccess);
     lock.mutex_ = OpenOrCreate(kSetupMutexName, security);
     // Systems before terminal services know no "Global\" namespace.
     if (!lock.mutex_) lock.mutex_ = OpenOrCreate(kSetupMutexName + 7, security);

@@ -7,35 +7,13 @@
 #include "image_digest.h"
 #include "leftovers.h"
 #include "scoped_handle.h"
+#include "security_descriptor.h"
 #include "system_function.h"
 
 const char kStagedFolderAccess[] =
     "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 namespace {
-
-// The access list as a security descriptor, freed with LocalFree. Looked up at run time:
-// the Windows 95 family and NT 4 lack the conversion, and never stage.
-class FolderSecurity {
-public:
-    FolderSecurity() {
-        using ConvertFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
-        auto convert = SystemFunction<ConvertFn>(
-            "advapi32.dll", "ConvertStringSecurityDescriptorToSecurityDescriptorA");
-        if (!convert || !convert(kStagedFolderAccess, SDDL_REVISION_1, &descriptor_, nullptr))
-            descriptor_ = nullptr;
-    }
-    ~FolderSecurity() {
-        if (descriptor_) LocalFree(descriptor_);
-    }
-    FolderSecurity(const FolderSecurity&) = delete;
-    FolderSecurity& operator=(const FolderSecurity&) = delete;
-    SECURITY_ATTRIBUTES Attributes() const { return {sizeof(SECURITY_ATTRIBUTES), descriptor_, FALSE}; }
-    bool Valid() const { return descriptor_ != nullptr; }
-
-private:
-    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-};
 
 // 64 bits that nobody can foresee: a name that another user cannot make beforehand.
 bool RandomBits(unsigned char (&bits)[8]) {
@@ -104,7 +82,7 @@ bool ReadStaged(const std::string& path, std::vector<unsigned char>& bytes) {
 }  // namespace
 
 StagedFolder::StagedFolder() {
-    const FolderSecurity security;
+    const SecurityDescriptor security(kStagedFolderAccess);
     if (!security.Valid()) Raise<EFCreateError>("Cannot create folder in the Windows folder");
     const std::string parent = MachineWindowsFolder() + "\\Temp";
     SECURITY_ATTRIBUTES attributes = security.Attributes();
@@ -129,7 +107,7 @@ StagedFolder::~StagedFolder() {
 }
 
 HANDLE StagedFolder::NewFile(const std::string& name) {
-    const FolderSecurity security;
+    const SecurityDescriptor security(kStagedFolderAccess);
     if (!security.Valid() || folder_.empty()) return INVALID_HANDLE_VALUE;
     SECURITY_ATTRIBUTES attributes = security.Attributes();
     files_.push_back(name);
